@@ -1,0 +1,158 @@
+#include "Session.h"
+
+#include "AdoConstants.h"
+#include "JetSql.h"
+#include "RuntimeError.h"
+
+#include <sqlite3.h>
+
+namespace Ado {
+
+namespace {
+
+struct StatementDeleter {
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+
+[[noreturn]] void RaiseEngineError(sqlite3* db, long number)
+{
+    throw RuntimeError(number, QString::fromUtf8(sqlite3_errmsg(db)));
+}
+
+QString SqlTextLiteral(const QString& text)
+{
+    QString quoted = text;
+    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+// A statement may end in ";" and blanks; anything more is a second statement, which the Jet
+// engine refuses as well (values are pasted into statements, so this also stops one value from
+// smuggling in another statement).
+bool OnlyBlanksOrSemicolon(const char* tail)
+{
+    bool seenSemicolon = false;
+    for (; *tail != '\0'; ++tail) {
+        const char c = *tail;
+        if (c == ';' && !seenSemicolon) {
+            seenSemicolon = true;
+        } else if (c != ' ' && c != '\t' && c != '\r' && c != '\n') {
+            return false;
+        }
+    }
+    return true;
+}
+
+Variant ColumnValue(sqlite3_stmt* statement, int column)
+{
+    switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_INTEGER:
+        return Variant(static_cast<std::int64_t>(sqlite3_column_int64(statement, column)));
+    case SQLITE_FLOAT:
+        return Variant(sqlite3_column_double(statement, column));
+    case SQLITE_TEXT: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+        return Variant(QString::fromUtf8(text, sqlite3_column_bytes(statement, column)));
+    }
+    case SQLITE_BLOB: {
+        const auto* blob = static_cast<const char*>(sqlite3_column_blob(statement, column));
+        const int size = sqlite3_column_bytes(statement, column);
+        return Variant(size > 0 ? QByteArray(blob, size) : QByteArray());
+    }
+    default:
+        return Variant::Null();
+    }
+}
+
+} // namespace
+
+std::shared_ptr<Session> Session::Open(const QString& path, const QString& password)
+{
+    sqlite3* db = nullptr;
+    // Without SQLITE_OPEN_CREATE a missing file is an error instead of a new empty database.
+    const int opened = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (opened != SQLITE_OK) {
+        const QString message = db != nullptr ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+        sqlite3_close_v2(db);
+        throw RuntimeError(ProviderError, message + QStringLiteral(": ") + path);
+    }
+    std::shared_ptr<Session> session(new Session(db));
+    sqlite3_extended_result_codes(db, 0);
+
+    // The key is derived at the first statement after it, which also tells a wrong password or a
+    // file that is no database.
+    const QString keyPragma = QStringLiteral("PRAGMA key = ") + SqlTextLiteral(password);
+    const QString check = QStringLiteral("SELECT count(*) FROM sqlite_master");
+    for (const QString& sql : {keyPragma, check}) {
+        if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+            throw RuntimeError(ProviderError, QString::fromUtf8(sqlite3_errmsg(db)) + QStringLiteral(": ") + path);
+        }
+    }
+    return session;
+}
+
+Session::~Session()
+{
+    sqlite3_close_v2(mDb);
+}
+
+bool Session::Run(const QString& jetSql, QueryResult* result, long* changes)
+{
+    const QByteArray sql = JetToSqlite(jetSql).toUtf8();
+    sqlite3_stmt* raw = nullptr;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(mDb, sql.constData(), static_cast<int>(sql.size()), &raw, &tail) != SQLITE_OK) {
+        RaiseEngineError(mDb, CommandTextError);
+    }
+    Statement statement(raw);
+    if (statement == nullptr) {
+        throw RuntimeError(CommandTextError, QStringLiteral("empty statement"));
+    }
+    if (!OnlyBlanksOrSemicolon(tail)) {
+        throw RuntimeError(CommandTextError, QStringLiteral("characters found after end of SQL statement"));
+    }
+
+    const int columns = sqlite3_column_count(statement.get());
+    if (columns == 0) {
+        int step = SQLITE_ROW;
+        while (step == SQLITE_ROW) {
+            step = sqlite3_step(statement.get());
+        }
+        if (step != SQLITE_DONE) {
+            RaiseEngineError(mDb, ProviderError);
+        }
+        if (changes != nullptr) {
+            *changes = sqlite3_changes(mDb);
+        }
+        return false;
+    }
+
+    QueryResult local;
+    QueryResult& out = result != nullptr ? *result : local;
+    out = QueryResult{};
+    for (int column = 0; column < columns; ++column) {
+        const QString name = QString::fromUtf8(sqlite3_column_name(statement.get(), column));
+        const char* table = sqlite3_column_table_name(statement.get(), column);
+        out.names.append(name);
+        out.qualifiedNames.append(table != nullptr ? QString::fromUtf8(table) + QLatin1Char('.') + name : QString());
+    }
+    for (;;) {
+        const int step = sqlite3_step(statement.get());
+        if (step == SQLITE_DONE) {
+            break;
+        }
+        if (step != SQLITE_ROW) {
+            RaiseEngineError(mDb, ProviderError);
+        }
+        std::vector<Variant> row;
+        row.reserve(static_cast<std::size_t>(columns));
+        for (int column = 0; column < columns; ++column) {
+            row.push_back(ColumnValue(statement.get(), column));
+        }
+        out.rows.push_back(std::move(row));
+    }
+    return true;
+}
+
+} // namespace Ado
