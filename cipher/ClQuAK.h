@@ -65,10 +65,8 @@ private:
     void MakeDecryptKeys(std::int32_t Nb);
 
     // One block at raw byte positions; `in` and `out` may be the same block.
-    template <int Nb>
-    void EncryptBlock(const std::uint8_t* in, std::uint8_t* out) const;
-    template <int Nb>
-    void DecryptBlock(const std::uint8_t* in, std::uint8_t* out) const;
+    template <int Nb> void EncryptBlock(const std::uint8_t* in, std::uint8_t* out) const;
+    template <int Nb> void DecryptBlock(const std::uint8_t* in, std::uint8_t* out) const;
     // Every whole block of `count` bytes in place, with the block operation of `blockBytes`.
     void EncryptBlocks(std::uint8_t* bytes, std::size_t count, std::size_t blockBytes) const;
     void DecryptBlocks(std::uint8_t* bytes, std::size_t count, std::size_t blockBytes) const;

@@ -22,7 +22,7 @@ ByteArray GetQuestionKey();
 // The first `count` bytes of `bytes` as hexadecimal digit pairs, high digit first, with two spaces
 // before every group of `groupSize` bytes but the first. An array whose first index is not 0 gives
 // the empty text; `count` 0 or less gives the empty text. A `count` beyond the array raises
-// CipherError 9 and a `groupSize` below 1 CipherError 11, before anything is read.
+// CipherError 9 and a `groupSize` of 0 CipherError 11, before anything is read.
 std::u16string BytesToHex(const ByteArray& bytes, std::int32_t count, std::int32_t groupSize);
 
 // Reads hexadecimal digit pairs (either case) into `bytes`, replacing its content. Each character

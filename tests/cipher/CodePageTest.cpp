@@ -6,8 +6,8 @@ namespace {
 
 TEST(CodePage, TradeTextsRoundTripThroughCp936)
 {
-    for (const std::u16string text : {std::u16string(u"钣金（车身修复）技术人员"), std::u16string(u"涂漆（车身涂装）技术人员"),
-                                      std::u16string(u"无")}) {
+    for (const std::u16string& text : {std::u16string(u"钣金（车身修复）技术人员"),
+                                       std::u16string(u"涂漆（车身涂装）技术人员"), std::u16string(u"无")}) {
         const auto bytes = CodePage::ToAnsi(text);
         EXPECT_EQ(bytes.size(), text.size() * 2) << "every CJK character and full-width bracket is two bytes";
         EXPECT_EQ(CodePage::FromAnsi(bytes), text);
@@ -24,7 +24,10 @@ TEST(CodePage, KnownBytesAndAsciiPassThrough)
 TEST(CodePage, UnconvertibleInputIsReplacedNotDropped)
 {
     EXPECT_EQ(CodePage::ToAnsiString(u"a\u0E01b"), "a?b"); // Thai letter: not in code page 936
-    EXPECT_EQ(CodePage::FromAnsi(std::string_view("a\xFF" "b", 3)), u"a?b");
+    EXPECT_EQ(CodePage::FromAnsi(std::string_view("a\xFF"
+                                                  "b",
+                                                  3)),
+              u"a?b");
     EXPECT_EQ(CodePage::FromAnsi(std::string_view("a\xCE", 2)), u"a?"); // truncated double-byte character
 }
 
