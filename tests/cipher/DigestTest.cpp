@@ -53,7 +53,7 @@ TEST_F(WithRfcConstants, Rfc1321TestSuite)
 TEST_F(WithRfcConstants, PaddingAtBlockBoundaries)
 {
     // 55 bytes fit one block with padding and length; 56, 63 and 64 need two; 120 needs three.
-    // Expected values: MD5 of the first n characters of "0123456789" repeated, computed independently.
+    // Expected values: MD5 of the first n characters of "0123456789" repeated, from Python's hashlib.
     const std::u16string pattern = [] {
         std::u16string s;
         while (s.size() < 130) {
