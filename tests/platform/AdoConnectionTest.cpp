@@ -1,0 +1,265 @@
+#include "AdoTestBank.h"
+
+#include "Connection.h"
+#include "Recordset.h"
+#include "RuntimeError.h"
+#include "TransactionGuard.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace Ado;
+
+namespace {
+
+class AdoConnectionTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(mDir.isValid());
+        mPath = adotest::CreateBank(mDir);
+        ASSERT_FALSE(mPath.isEmpty());
+    }
+
+    long CountRows(Connection& connection, const QString& table)
+    {
+        return connection.Execute(QStringLiteral("Select count(*) From ") + table)->Fields(0).ToInt();
+    }
+
+    // Runs the action and returns the error number it raised, or 0.
+    template <typename Action> long ErrorOf(Action action)
+    {
+        try {
+            action();
+        } catch (const RuntimeError& error) {
+            mLastMessage = error.Description();
+            return error.Number();
+        }
+        return 0;
+    }
+
+    QTemporaryDir mDir;
+    QString mPath;
+    QString mLastMessage;
+};
+
+// --- opening discipline -----------------------------------------------------------------------
+
+TEST_F(AdoConnectionTest, OpensAKeyedBankAndClosesIt)
+{
+    Connection connection;
+    EXPECT_EQ(connection.State(), adStateClosed);
+    connection.SetCursorLocation(adUseClient);
+    connection.Open(adotest::ConnectionString(mPath), QString(), QString(), adOptionUnspecified);
+    EXPECT_EQ(connection.State(), adStateOpen);
+    EXPECT_EQ(connection.CursorLocation(), adUseClient);
+    EXPECT_EQ(CountRows(connection, QStringLiteral("Exam_Theme")), 6);
+    connection.Close();
+    EXPECT_EQ(connection.State(), adStateClosed);
+    connection.Open(adotest::ConnectionString(mPath));
+    EXPECT_EQ(connection.State(), adStateOpen) << "a closed connection opens again";
+}
+
+TEST_F(AdoConnectionTest, FileOnDiskIsEnciphered)
+{
+    QFile file(mPath);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    EXPECT_FALSE(bytes.startsWith("SQLite format 3"));
+    EXPECT_FALSE(bytes.contains("Exam_Theme"));
+}
+
+TEST_F(AdoConnectionTest, WrongPasswordRaisesAndLeavesTheConnectionClosed)
+{
+    Connection connection;
+    EXPECT_EQ(ErrorOf([&] { connection.Open(adotest::ConnectionString(mPath, QStringLiteral("wrong"))); }),
+              ProviderError);
+    EXPECT_FALSE(mLastMessage.isEmpty());
+    EXPECT_EQ(connection.State(), adStateClosed);
+    connection.Open(adotest::ConnectionString(mPath));
+    EXPECT_EQ(CountRows(connection, QStringLiteral("Sys_KeyCfg")), 12) << "the file was not harmed";
+}
+
+TEST_F(AdoConnectionTest, MissingFileRaisesAndIsNotCreated)
+{
+    const QString missing = mDir.filePath(QStringLiteral("none/QKMExam_L.DLL"));
+    const QString missingHere = mDir.filePath(QStringLiteral("Missing.DLL"));
+    Connection connection;
+    EXPECT_EQ(ErrorOf([&] { connection.Open(adotest::ConnectionString(missingHere)); }), ProviderError);
+    EXPECT_TRUE(mLastMessage.contains(missingHere)) << mLastMessage.toStdString();
+    EXPECT_FALSE(QFile::exists(missingHere));
+    EXPECT_EQ(ErrorOf([&] { connection.Open(adotest::ConnectionString(missing)); }), ProviderError);
+    EXPECT_EQ(connection.State(), adStateClosed);
+}
+
+TEST_F(AdoConnectionTest, FileThatIsNoDatabaseRaises)
+{
+    const QString path = mDir.filePath(QStringLiteral("Text.DLL"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(4096, 'x'));
+    file.close();
+    Connection connection;
+    EXPECT_EQ(ErrorOf([&] { connection.Open(adotest::ConnectionString(path)); }), ProviderError);
+    EXPECT_EQ(connection.State(), adStateClosed);
+}
+
+TEST_F(AdoConnectionTest, ConnectionStringKeysIgnoreCaseBlanksAndQuotes)
+{
+    Connection connection;
+    connection.Open(QStringLiteral(" DATA SOURCE = ") + mPath +
+                    QStringLiteral(" ; Jet OLEDB:Database Password = \"") + adotest::Password +
+                    QStringLiteral("\";provider=anything"));
+    EXPECT_EQ(connection.State(), adStateOpen);
+}
+
+TEST_F(AdoConnectionTest, PasswordWithSemicolonAndQuoteIsKeyedVerbatim)
+{
+    QTemporaryDir other;
+    const QString password = QStringLiteral("a;b'c\"d");
+    const QString path = adotest::CreateBank(other, password);
+    ASSERT_FALSE(path.isEmpty());
+    Connection connection;
+    connection.Open(QStringLiteral("Data Source=") + path + QStringLiteral(";Jet OLEDB:Database Password='a;b''c\"d'"));
+    EXPECT_EQ(CountRows(connection, QStringLiteral("Exam_Theme")), 6);
+    connection.Close();
+    EXPECT_NE(ErrorOf([&] { connection.Open(adotest::ConnectionString(path, QStringLiteral("a"))); }), 0);
+}
+
+TEST_F(AdoConnectionTest, WindowsSeparatorBeforeTheFileName)
+{
+    Connection connection;
+    connection.Open(adotest::ConnectionString(mDir.path() + QStringLiteral("\\QKMExam_L.DLL")));
+    EXPECT_EQ(connection.State(), adStateOpen);
+}
+
+TEST_F(AdoConnectionTest, StateErrors)
+{
+    Connection connection;
+    EXPECT_EQ(ErrorOf([&] { connection.Close(); }), adErrObjectClosed);
+    EXPECT_EQ(ErrorOf([&] { connection.Execute(QStringLiteral("Select 1")); }), adErrObjectClosed);
+    EXPECT_EQ(ErrorOf([&] { connection.Open(QStringLiteral("Provider=x")); }), ProviderError) << "no data source";
+    connection.Open(adotest::ConnectionString(mPath));
+    EXPECT_EQ(ErrorOf([&] { connection.Open(adotest::ConnectionString(mPath)); }), adErrObjectOpen);
+    EXPECT_EQ(connection.State(), adStateOpen);
+}
+
+// --- statements -------------------------------------------------------------------------------
+
+TEST_F(AdoConnectionTest, ExecuteReportsChangedRowsAndGivesAClosedRecordsetForChanges)
+{
+    Connection connection;
+    connection.Open(adotest::ConnectionString(mPath));
+    long affected = -5;
+    const auto result = connection.Execute(
+        QStringLiteral("Update Sys_KeyCfg Set [KeyCode]=Null,KeyValues='' Where ID=3"), &affected);
+    EXPECT_EQ(affected, 1);
+    EXPECT_EQ(result->State(), adStateClosed);
+    connection.Execute(QStringLiteral("Delete From Exam_Theme Where ThemeChapter = 1"), &affected);
+    EXPECT_EQ(affected, 3);
+}
+
+TEST_F(AdoConnectionTest, ExecuteOfAQueryStandsOnTheFirstRow)
+{
+    Connection connection;
+    connection.Open(adotest::ConnectionString(mPath));
+    const auto rs = connection.Execute(QStringLiteral("Select * From Sys_KeyCfg Where ID=5"));
+    ASSERT_EQ(rs->State(), adStateOpen);
+    EXPECT_FALSE(rs->Eof());
+    EXPECT_EQ(rs->Fields(QStringLiteral("KeyValues")).ToString(), QStringLiteral("K5"));
+    const auto none = connection.Execute(QStringLiteral("Select * From Sys_KeyCfg Where ID=13"));
+    EXPECT_TRUE(none->Eof());
+}
+
+TEST_F(AdoConnectionTest, EngineErrorsCarryTheEnginesMessage)
+{
+    Connection connection;
+    connection.Open(adotest::ConnectionString(mPath));
+    EXPECT_EQ(ErrorOf([&] { connection.Execute(QStringLiteral("Select * From Exam_Nothing")); }), CommandTextError);
+    EXPECT_TRUE(mLastMessage.contains(QStringLiteral("Exam_Nothing"))) << mLastMessage.toStdString();
+    EXPECT_EQ(ErrorOf([&] { connection.Execute(QStringLiteral("Select * From Exam_Theme Where  Order By ThemeID")); }),
+              CommandTextError)
+        << "an empty chapter condition";
+    EXPECT_EQ(ErrorOf([&] {
+                  connection.Execute(QStringLiteral("Insert Into Sys_KeyCfg(ID,KeyCode,KeyValues) Values (1,'1','x')"));
+              }),
+              ProviderError)
+        << "a constraint fails when the statement runs";
+    EXPECT_EQ(connection.State(), adStateOpen) << "a failed statement leaves the connection usable";
+}
+
+TEST_F(AdoConnectionTest, OnlyOneStatementRunsPerCall)
+{
+    Connection connection;
+    connection.Open(adotest::ConnectionString(mPath));
+    EXPECT_EQ(ErrorOf([&] {
+                  connection.Execute(QStringLiteral("Update Sys_KeyCfg Set KeyValues='x' Where ID=1; Delete From "
+                                                    "Exam_Theme"));
+              }),
+              CommandTextError);
+    EXPECT_EQ(CountRows(connection, QStringLiteral("Exam_Theme")), 6);
+    EXPECT_EQ(connection.Execute(QStringLiteral("Select KeyValues From Sys_KeyCfg Where ID=1"))->Fields(0).ToString(),
+              QStringLiteral("K1"))
+        << "nothing of a refused text runs";
+    connection.Execute(QStringLiteral("Delete From Exam_ThemePaper;  "));
+}
+
+// --- transactions -----------------------------------------------------------------------------
+
+TEST_F(AdoConnectionTest, TransactionGuardRollsBackWithoutCommit)
+{
+    Connection connection;
+    connection.Open(adotest::ConnectionString(mPath));
+    {
+        TransactionGuard guard(connection);
+        connection.Execute(QStringLiteral("Delete From Exam_Theme"));
+        EXPECT_EQ(CountRows(connection, QStringLiteral("Exam_Theme")), 0);
+    }
+    EXPECT_EQ(CountRows(connection, QStringLiteral("Exam_Theme")), 6);
+}
+
+TEST_F(AdoConnectionTest, TransactionGuardRollsBackWhenAStatementThrows)
+{
+    Connection connection;
+    connection.Open(adotest::ConnectionString(mPath));
+    EXPECT_THROW(
+        {
+            TransactionGuard guard(connection);
+            connection.Execute(QStringLiteral("Delete From Exam_ThemeChapter"));
+            connection.Execute(QStringLiteral("Insert Into Nowhere Values (1)"));
+            guard.Commit();
+        },
+        RuntimeError);
+    EXPECT_EQ(CountRows(connection, QStringLiteral("Exam_ThemeChapter")), 3);
+}
+
+TEST_F(AdoConnectionTest, TransactionGuardKeepsCommittedWork)
+{
+    Connection connection;
+    connection.Open(adotest::ConnectionString(mPath));
+    {
+        TransactionGuard guard(connection);
+        connection.Execute(QStringLiteral("Delete From Exam_ThemeChapter Where ID = 3"));
+        guard.Commit();
+    }
+    connection.Close();
+    connection.Open(adotest::ConnectionString(mPath));
+    EXPECT_EQ(CountRows(connection, QStringLiteral("Exam_ThemeChapter")), 2);
+}
+
+TEST_F(AdoConnectionTest, TransactionGuardOutlivingItsConnectionDoesNotThrow)
+{
+    Connection connection;
+    connection.Open(adotest::ConnectionString(mPath));
+    {
+        TransactionGuard guard(connection);
+        connection.Execute(QStringLiteral("Delete From Exam_Theme"));
+        connection.Close();
+    }
+    connection.Open(adotest::ConnectionString(mPath));
+    EXPECT_EQ(CountRows(connection, QStringLiteral("Exam_Theme")), 6) << "closing dropped the open transaction";
+}
+
+} // namespace
