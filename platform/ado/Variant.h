@@ -17,6 +17,7 @@ public:
     Variant() = default;
     Variant(int value) : mValue(std::int64_t{value}) {}
     Variant(std::int64_t value) : mValue(value) {}
+    Variant(long long value) : mValue(static_cast<std::int64_t>(value)) {}
     Variant(double value) : mValue(value) {}
     Variant(const QString& value) : mValue(value) {}
     Variant(const char16_t* value) : mValue(QString::fromUtf16(value)) {}
