@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AdoConstants.h"
+#include "Recordset.h"
 
 #include <QString>
 
@@ -8,7 +9,6 @@
 
 namespace Ado {
 
-class Recordset;
 class Session;
 
 // One connection to a question-bank file (SQLCipher, keyed with the connection string's password).

@@ -78,7 +78,6 @@ std::shared_ptr<Session> Session::Open(const QString& path, const QString& passw
         throw RuntimeError(ProviderError, message + QStringLiteral(": ") + path);
     }
     std::shared_ptr<Session> session(new Session(db));
-    sqlite3_extended_result_codes(db, 0);
 
     // The key is derived at the first statement after it, which also tells a wrong password or a
     // file that is no database.
