@@ -7,7 +7,13 @@ enum CursorLocationEnum { adUseServer = 2, adUseClient = 3 };
 
 enum ObjectStateEnum { adStateClosed = 0, adStateOpen = 1 };
 
-enum CursorTypeEnum { adOpenUnspecified = -1, adOpenForwardOnly = 0, adOpenKeyset = 1, adOpenDynamic = 2, adOpenStatic = 3 };
+enum CursorTypeEnum {
+    adOpenUnspecified = -1,
+    adOpenForwardOnly = 0,
+    adOpenKeyset = 1,
+    adOpenDynamic = 2,
+    adOpenStatic = 3
+};
 
 enum LockTypeEnum {
     adLockUnspecified = -1,
@@ -37,7 +43,7 @@ enum ErrorValueEnum {
     adErrObjectClosed = 3704,
     adErrObjectOpen = 3705,
 };
-constexpr long ProviderError = -2147467259L;     // 0x80004005: the provider failed (open, key, engine)
-constexpr long CommandTextError = -2147217900L;  // 0x80040E14: the statement could not be prepared
+constexpr long ProviderError = -2147467259L;    // 0x80004005: the provider failed (open, key, engine)
+constexpr long CommandTextError = -2147217900L; // 0x80040E14: the statement could not be prepared
 
 } // namespace Ado

@@ -12,8 +12,9 @@ namespace {
 
 [[noreturn]] void RaiseNoCurrentRow()
 {
-    throw RuntimeError(adErrNoCurrentRecord,
-                       QStringLiteral("BOF 或 EOF 中有一个是“真”，或者当前的记录已被删除，所需的操作要求一个当前的记录。"));
+    throw RuntimeError(
+        adErrNoCurrentRecord,
+        QStringLiteral("BOF 或 EOF 中有一个是“真”，或者当前的记录已被删除，所需的操作要求一个当前的记录。"));
 }
 
 [[noreturn]] void RaiseItemNotFound()

@@ -205,10 +205,7 @@ struct IniFile {
         return -1;
     }
 
-    void Erase(qsizetype begin, qsizetype end)
-    {
-        lines.erase(lines.begin() + begin, lines.begin() + end);
-    }
+    void Erase(qsizetype begin, qsizetype end) { lines.erase(lines.begin() + begin, lines.begin() + end); }
 
     void Insert(qsizetype at, const std::vector<QByteArray>& newLines)
     {
@@ -297,8 +294,8 @@ QString ProfileFilePath(const QString& fileName)
 }
 
 std::uint32_t GetPrivateProfileString(const OptionalText& appName, const OptionalText& keyName,
-                                      const OptionalText& defaultValue, QByteArray& returnedString,
-                                      std::uint32_t size, const QString& fileName)
+                                      const OptionalText& defaultValue, QByteArray& returnedString, std::uint32_t size,
+                                      const QString& fileName)
 {
     const IniFile file = IniFile::Load(ProfileFilePath(fileName));
     if (!appName) {

@@ -28,8 +28,8 @@ using OptionalText = std::optional<QString>;
 // returnedString becomes the buffer (size bytes, as the platform fills it); the result is the
 // number of bytes copied, not counting the closing NUL. No double-byte character is cut in half.
 std::uint32_t GetPrivateProfileString(const OptionalText& appName, const OptionalText& keyName,
-                                      const OptionalText& defaultValue, QByteArray& returnedString,
-                                      std::uint32_t size, const QString& fileName);
+                                      const OptionalText& defaultValue, QByteArray& returnedString, std::uint32_t size,
+                                      const QString& fileName);
 
 // A key's value read as a number: blanks, an optional sign, then digits ("0x", "0o" and "0b"
 // prefixes select base 16, 8 and 2); reading stops at the first other character, so "12abc" is 12

@@ -127,8 +127,8 @@ TEST_F(ReadConfigTest, PaperFileIsWrittenInOrderAfterDeletingItsSection)
     EXPECT_TRUE(mIni.DelAllKeyWord(QStringLiteral("System")));
     EXPECT_TRUE(mIni.AddKeyWord(QStringLiteral("System"), QStringLiteral("ExamTime"), QStringLiteral("90")));
     EXPECT_TRUE(mIni.AddKeyWord(QStringLiteral("System"), QStringLiteral("ThemeCount"), QStringLiteral("50")));
-    EXPECT_TRUE(mIni.AddKeyWord(QStringLiteral("System"), QStringLiteral("ExamPaperID"),
-                                QStringLiteral("20261208191000")));
+    EXPECT_TRUE(
+        mIni.AddKeyWord(QStringLiteral("System"), QStringLiteral("ExamPaperID"), QStringLiteral("20261208191000")));
     EXPECT_TRUE(mIni.AddKeyWord(QStringLiteral("1"), QStringLiteral("ThemeID"), QStringLiteral("17")));
     EXPECT_TRUE(mIni.AddKeyWord(QStringLiteral("1"), QStringLiteral("ThemeFraction"), QStringLiteral("2")));
     EXPECT_EQ(ReadBytes(), "[System]\r\nExamTime=90\r\nThemeCount=50\r\nExamPaperID=20261208191000\r\n"

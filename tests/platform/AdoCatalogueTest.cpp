@@ -56,7 +56,8 @@ TEST_F(AdoCatalogueTest, PaperGeneratorStatements)
     EXPECT_EQ(model.Fields(QStringLiteral("Model")).ToString(), QStringLiteral("1"));
     EXPECT_EQ(model.Fields(QStringLiteral("ExamTime")).ToInt16(), 90);
 
-    const auto sum = mConnection.Execute(QStringLiteral("Select Sum(SelectContent) From Exam_MContent Where Model='1'"));
+    const auto sum =
+        mConnection.Execute(QStringLiteral("Select Sum(SelectContent) From Exam_MContent Where Model='1'"));
     EXPECT_EQ(sum->Fields(0).ToString(), QStringLiteral("3"));
     const auto noSum =
         mConnection.Execute(QStringLiteral("Select Sum(SelectContent) From Exam_MContent Where Model='7'"));
@@ -123,8 +124,8 @@ TEST_F(AdoCatalogueTest, ExamScreenQueries)
     Recordset sheetMetal = OpenQuery(
         QStringLiteral("Select * From Exam_Theme Where ThemeChapter > 0 And ThemeChapter < 3 Order By ThemeID"));
     EXPECT_EQ(sheetMetal.RecordCount(), 5);
-    Recordset painting =
-        OpenQuery(QStringLiteral("Select * From Exam_Theme Where ThemeChapter = 1 Or ThemeChapter = 3 Order By ThemeID"));
+    Recordset painting = OpenQuery(
+        QStringLiteral("Select * From Exam_Theme Where ThemeChapter = 1 Or ThemeChapter = 3 Order By ThemeID"));
     painting.MoveLast();
     EXPECT_EQ(painting.Fields(QStringLiteral("ThemeID")).ToInt(), 6);
 

@@ -109,9 +109,8 @@ TEST_F(AdoConnectionTest, FileThatIsNoDatabaseRaises)
 TEST_F(AdoConnectionTest, ConnectionStringKeysIgnoreCaseBlanksAndQuotes)
 {
     Connection connection;
-    connection.Open(QStringLiteral(" DATA SOURCE = ") + mPath +
-                    QStringLiteral(" ; Jet OLEDB:Database Password = \"") + adotest::Password +
-                    QStringLiteral("\";provider=anything"));
+    connection.Open(QStringLiteral(" DATA SOURCE = ") + mPath + QStringLiteral(" ; Jet OLEDB:Database Password = \"") +
+                    adotest::Password + QStringLiteral("\";provider=anything"));
     EXPECT_EQ(connection.State(), adStateOpen);
 }
 
@@ -153,8 +152,8 @@ TEST_F(AdoConnectionTest, ExecuteReportsChangedRowsAndGivesAClosedRecordsetForCh
     Connection connection;
     connection.Open(adotest::ConnectionString(mPath));
     long affected = -5;
-    const auto result = connection.Execute(
-        QStringLiteral("Update Sys_KeyCfg Set [KeyCode]=Null,KeyValues='' Where ID=3"), &affected);
+    const auto result =
+        connection.Execute(QStringLiteral("Update Sys_KeyCfg Set [KeyCode]=Null,KeyValues='' Where ID=3"), &affected);
     EXPECT_EQ(affected, 1);
     EXPECT_EQ(result->State(), adStateClosed);
     connection.Execute(QStringLiteral("Delete From Exam_Theme Where ThemeChapter = 1"), &affected);

@@ -120,9 +120,9 @@ TEST_F(PrivateProfileTest, SectionListIsNulSeparatedWithADoubleNulAtTheEnd)
 {
     WriteBytes("; comment\r\n[A]\r\nx=1\r\n[ b ]\r\n[C]\r\n");
     QByteArray buffer;
-    EXPECT_EQ(GetPrivateProfileString(std::nullopt, QStringLiteral("ignored"), QStringLiteral("dflt"), buffer, 100,
-                                      Path()),
-              6u);
+    EXPECT_EQ(
+        GetPrivateProfileString(std::nullopt, QStringLiteral("ignored"), QStringLiteral("dflt"), buffer, 100, Path()),
+        6u);
     EXPECT_EQ(buffer.left(7), QByteArray("A\0b\0C\0\0", 7));
 }
 
@@ -157,7 +157,8 @@ TEST_F(PrivateProfileTest, ChineseNamesAndValuesCrossInCodePage936)
     EXPECT_TRUE(ReadBytes().startsWith("[\xB9\xAB\xCB\xBE]\r\n"));
     EXPECT_EQ(Read(section, QStringLiteral("名称")).size(), value.size() * 2);
     QByteArray buffer;
-    const std::uint32_t count = GetPrivateProfileString(section, QStringLiteral("名称"), QString(), buffer, 100, Path());
+    const std::uint32_t count =
+        GetPrivateProfileString(section, QStringLiteral("名称"), QString(), buffer, 100, Path());
     EXPECT_EQ(buffer.left(count), ReadBytes().mid(ReadBytes().indexOf('=') + 1, count));
 }
 
@@ -167,7 +168,7 @@ TEST_F(PrivateProfileTest, SecondByteThatLooksLikeALetterIsNotCaseFolded)
     WriteBytes("[\x81\x41]\r\nk=upper\r\n[\x81\x61]\r\nk=lower\r\n");
     QByteArray list;
     ASSERT_EQ(GetPrivateProfileString(std::nullopt, std::nullopt, QString(), list, 100, Path()), 6u);
-    const QString first = QString::fromUtf16(u"\u4E04"); // 丄, code page 936 0x81 0x41
+    const QString first = QString::fromUtf16(u"\u4E04");  // 丄, code page 936 0x81 0x41
     const QString second = QString::fromUtf16(u"\u4E64"); // 乤, code page 936 0x81 0x61
     EXPECT_EQ(Read(first, QStringLiteral("k")), "upper");
     EXPECT_EQ(Read(second, QStringLiteral("k")), "lower");
@@ -206,8 +207,8 @@ TEST_F(PrivateProfileTest, IntReadsSignAndLeadingDigits)
 
 TEST_F(PrivateProfileTest, WritingCreatesFileAndSection)
 {
-    ASSERT_TRUE(WritePrivateProfileString(QStringLiteral("System"), QStringLiteral("ExamTime"), QStringLiteral("90"),
-                                          Path()));
+    ASSERT_TRUE(
+        WritePrivateProfileString(QStringLiteral("System"), QStringLiteral("ExamTime"), QStringLiteral("90"), Path()));
     ASSERT_TRUE(WritePrivateProfileString(QStringLiteral("1"), QStringLiteral("ThemeID"), QStringLiteral("7"), Path()));
     EXPECT_EQ(ReadBytes(), "[System]\r\nExamTime=90\r\n[1]\r\nThemeID=7\r\n");
 }
@@ -272,9 +273,8 @@ TEST_F(PrivateProfileTest, NullSectionWritesNothing)
 TEST_F(PrivateProfileTest, WritingASectionReplacesItsLines)
 {
     WriteBytes("[S]\r\na=1\r\nb=2\r\n\r\n[T]\r\nx=1\r\n");
-    ASSERT_TRUE(WritePrivateProfileSection(QStringLiteral("s"), QStringLiteral("c=3") + QChar(u'\0') +
-                                                                     QStringLiteral("d=4"),
-                                           Path()));
+    ASSERT_TRUE(WritePrivateProfileSection(QStringLiteral("s"),
+                                           QStringLiteral("c=3") + QChar(u'\0') + QStringLiteral("d=4"), Path()));
     EXPECT_EQ(ReadBytes(), "[S]\r\nc=3\r\nd=4\r\n\r\n[T]\r\nx=1\r\n");
 }
 
