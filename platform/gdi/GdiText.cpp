@@ -67,9 +67,8 @@ std::vector<Line> BreakLines(const QString& text, const QFont& font, bool single
             if (!line.isValid()) {
                 break;
             }
-            if (wrap) {
-                line.setLineWidth(std::max(width, 1));
-            }
+            // Without wrapping the line still needs a width to be laid out at all.
+            line.setLineWidth(wrap ? std::max(width, 1) : 1.0e6);
             any = true;
             lines.push_back(Line{start + line.textStart(), line.textLength(),
                                  static_cast<int>(std::ceil(line.naturalTextWidth() - 0.01))});
@@ -346,9 +345,10 @@ BOOL GetTextExtentPoint32(HDC dc, const QString& text, int count, SIZE* size)
         size->cy = d->SelectedFont->Em;
         return TRUE;
     }
-    const QFontMetrics metrics(d->SelectedFont->QtFont);
-    size->cx = metrics.horizontalAdvance(part);
-    size->cy = metrics.height();
+    // Measured as DrawText lays a line out, so that both agree to the pixel.
+    const QFont& font = d->SelectedFont->QtFont;
+    size->cx = BreakLines(part, font, true, false, 0, false).front().Width;
+    size->cy = QFontMetrics(font).height();
     return TRUE;
 }
 
