@@ -63,9 +63,18 @@ constexpr COLORREF RGB(int r, int g, int b)
 {
     return static_cast<COLORREF>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-constexpr int GetRValue(COLORREF c) { return static_cast<int>(c & 0xFF); }
-constexpr int GetGValue(COLORREF c) { return static_cast<int>((c >> 8) & 0xFF); }
-constexpr int GetBValue(COLORREF c) { return static_cast<int>((c >> 16) & 0xFF); }
+constexpr int GetRValue(COLORREF c)
+{
+    return static_cast<int>(c & 0xFF);
+}
+constexpr int GetGValue(COLORREF c)
+{
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+constexpr int GetBValue(COLORREF c)
+{
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 
 // ---- handles ------------------------------------------------------------------------------------
 
@@ -332,8 +341,8 @@ int DibStride(int width, int bitCount);
 int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, void* bits, BITMAPINFO* info, UINT usage);
 // Writes the source rectangle (xSrc, ySrc counted from the bottom-left of a bottom-up DIB) of the
 // scan lines startScan..startScan+lines-1 held in bits at (x, y). Returns the lines written.
-int SetDIBitsToDevice(HDC dc, int x, int y, DWORD width, DWORD height, int xSrc, int ySrc, UINT startScan,
-                      UINT lines, const void* bits, const BITMAPINFO* info, UINT usage);
+int SetDIBitsToDevice(HDC dc, int x, int y, DWORD width, DWORD height, int xSrc, int ySrc, UINT startScan, UINT lines,
+                      const void* bits, const BITMAPINFO* info, UINT usage);
 // Nearest-pixel stretching of a DIB (source origin at the bottom-left for bottom-up DIBs). Returns
 // the number of scan lines drawn, 0 on failure.
 int StretchDIBits(HDC dc, int x, int y, int width, int height, int xSrc, int ySrc, int widthSrc, int heightSrc,
@@ -364,8 +373,7 @@ constexpr ULONG GRADIENT_FILL_RECT_V = 1;
 // (c0 * (len - pos) + c1 * pos) / len / 256 in unsigned integer arithmetic: the first pixel has the
 // first colour exactly and the last pixel stops one step short of the second colour.
 // Triangle meshes are not supported (FALSE).
-BOOL GradientFill(HDC dc, const TRIVERTEX* vertices, ULONG vertexCount, const void* mesh, ULONG meshCount,
-                  ULONG mode);
+BOOL GradientFill(HDC dc, const TRIVERTEX* vertices, ULONG vertexCount, const void* mesh, ULONG meshCount, ULONG mode);
 
 // ---- text ---------------------------------------------------------------------------------------
 

@@ -382,10 +382,9 @@ BOOL GradientFill(HDC dc, const TRIVERTEX* vertices, ULONG vertexCount, const vo
             continue;
         }
         const auto channel = [len](unsigned c0, unsigned c1, int pos) {
-            return static_cast<std::uint32_t>(
-                (static_cast<unsigned long long>(c0) * static_cast<unsigned>(len - pos) +
-                 static_cast<unsigned long long>(c1) * static_cast<unsigned>(pos)) /
-                static_cast<unsigned>(len) / 256u);
+            return static_cast<std::uint32_t>((static_cast<unsigned long long>(c0) * static_cast<unsigned>(len - pos) +
+                                               static_cast<unsigned long long>(c1) * static_cast<unsigned>(pos)) /
+                                              static_cast<unsigned>(len) / 256u);
         };
         const QRect area = QRect(left, top, right - left, bottom - top).intersected(target->rect());
         for (int ty = area.top(); ty <= area.bottom(); ++ty) {

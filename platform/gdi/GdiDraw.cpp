@@ -98,8 +98,19 @@ BOOL MoveToEx(HDC dc, int x, int y, POINT* previous)
 
 namespace {
 
-// One-pixel line without its end point: steps along the major axis, the minor coordinate following
-// the nearest integer of the exact line (halves go towards the start's side of the minor axis).
+// The minor coordinate at step i of n along a line whose minor extent is d (>= 0) in direction sign:
+// the nearest integer to start + sign * i * d / n, a half going to the smaller coordinate, so that a
+// line covers the same pixels whichever end it is drawn from.
+int Minor(int start, int sign, long long i, long long d, long long n)
+{
+    const long long a = i * d;
+    if (sign > 0) {
+        return start + static_cast<int>((2 * a + n - 1) / (2 * n));
+    }
+    return start - static_cast<int>((2 * a + n) / (2 * n));
+}
+
+// One-pixel line without its end point, one pixel per step along the major axis.
 void ThinLine(QImage& image, int x0, int y0, int x1, int y1, COLORREF color)
 {
     const int dx = std::abs(x1 - x0);
@@ -107,26 +118,12 @@ void ThinLine(QImage& image, int x0, int y0, int x1, int y1, COLORREF color)
     const int sx = x1 >= x0 ? 1 : -1;
     const int sy = y1 >= y0 ? 1 : -1;
     if (dx >= dy) {
-        int error = 0; // twice the distance of the plotted minor coordinate from the exact one, times dx
-        int y = y0;
-        for (int i = 0, x = x0; i < dx; ++i, x += sx) {
-            PutPixel(image, x, y, color);
-            error += 2 * dy;
-            if (error > dx) {
-                y += sy;
-                error -= 2 * dx;
-            }
+        for (int i = 0; i < dx; ++i) {
+            PutPixel(image, x0 + sx * i, Minor(y0, sy, i, dy, dx), color);
         }
     } else {
-        int error = 0;
-        int x = x0;
-        for (int i = 0, y = y0; i < dy; ++i, y += sy) {
-            PutPixel(image, x, y, color);
-            error += 2 * dx;
-            if (error > dy) {
-                x += sx;
-                error -= 2 * dy;
-            }
+        for (int i = 0; i < dy; ++i) {
+            PutPixel(image, Minor(x0, sx, i, dx, dy), y0 + sy * i, color);
         }
     }
 }

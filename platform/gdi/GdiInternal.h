@@ -112,11 +112,20 @@ QImage* SurfaceOf(HDC dc);
 
 FontImpl* DefaultFont();
 
-inline bool Opaque(const QImage& image) { return image.format() == QImage::Format_RGB32; }
+inline bool Opaque(const QImage& image)
+{
+    return image.format() == QImage::Format_RGB32;
+}
 
 // 0x00RRGGBB of a COLORREF and back.
-inline std::uint32_t ToQRgb(COLORREF c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); }
-inline COLORREF FromQRgb(std::uint32_t p) { return ((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16); }
+inline std::uint32_t ToQRgb(COLORREF c)
+{
+    return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+}
+inline COLORREF FromQRgb(std::uint32_t p)
+{
+    return ((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16);
+}
 
 // The stored word for a colour drawn by GDI: opaque surfaces keep 0xFF in the fourth byte, memory
 // bitmaps 0.
@@ -125,7 +134,10 @@ inline std::uint32_t Drawn(const QImage& image, COLORREF c)
     return ToQRgb(c) | (Opaque(image) ? 0xFF000000u : 0u);
 }
 
-inline std::uint32_t* Row(QImage& image, int y) { return reinterpret_cast<std::uint32_t*>(image.scanLine(y)); }
+inline std::uint32_t* Row(QImage& image, int y)
+{
+    return reinterpret_cast<std::uint32_t*>(image.scanLine(y));
+}
 inline const std::uint32_t* Row(const QImage& image, int y)
 {
     return reinterpret_cast<const std::uint32_t*>(image.constScanLine(y));

@@ -245,7 +245,10 @@ int LiveGdiObjects()
 
 namespace {
 
-void Select(ObjectState& state) { ++state.SelectCount; }
+void Select(ObjectState& state)
+{
+    ++state.SelectCount;
+}
 void Deselect(ObjectState* state)
 {
     if (state != nullptr && state->SelectCount > 0) {
@@ -542,7 +545,8 @@ HFONT CreateFontIndirect(const LOGFONT& logFont)
             q.setPixelSize(logFont.lfHeight);
             const int cell = QFontMetrics(q).height();
             if (cell > 0) {
-                q.setPixelSize(std::max(1, static_cast<int>(std::lround(1.0 * logFont.lfHeight * logFont.lfHeight / cell))));
+                q.setPixelSize(
+                    std::max(1, static_cast<int>(std::lround(1.0 * logFont.lfHeight * logFont.lfHeight / cell))));
             }
         } else {
             q.setPixelSize(12);

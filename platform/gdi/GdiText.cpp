@@ -43,9 +43,9 @@ PreparedText StripPrefixes(const QString& text, bool noPrefix)
 }
 
 struct Line {
-    int Start = 0;  // in PreparedText::Text
+    int Start = 0; // in PreparedText::Text
     int Length = 0;
-    int Width = 0;  // pixels, rounded up
+    int Width = 0; // pixels, rounded up
 };
 
 // Paragraphs at CR, LF or CR LF; with a width, each paragraph wrapped at word boundaries (or inside a

@@ -114,8 +114,14 @@ TEST(GdiLines, ShallowLinesFollowTheNearestRowAndTheCurrentPositionMoves)
 {
     Surface s(12, 12);
     Line(s.Dc(), 0, 0, 4, 1, 0xFF0000);
-    // Exact rows 0, 0.25, 0.5, 0.75: the half stays on the starting row.
+    // Exact rows 0, 0.25, 0.5, 0.75: the half goes to the smaller row.
     EXPECT_EQ(s.Changed(), (Pixels{{0, 0}, {1, 0}, {2, 0}, {3, 1}}));
+    Surface back(12, 12);
+    Line(back.Dc(), 4, 1, 0, 0, 0xFF0000);
+    EXPECT_EQ(back.Changed(), (Pixels{{4, 1}, {3, 1}, {2, 0}, {1, 0}})) << "the same pixels drawn the other way";
+    Surface steep(12, 12);
+    Line(steep.Dc(), 5, 8, 3, 2, 0xFF0000);
+    EXPECT_EQ(steep.Changed(), (Pixels{{5, 8}, {5, 7}, {4, 6}, {4, 5}, {4, 4}, {3, 3}})); // x = 5 - (8 - y) / 3
 
     HPEN pen = CreatePen(PS_SOLID, 1, 0x000000);
     HPEN old = SelectObject(s.Dc(), pen);

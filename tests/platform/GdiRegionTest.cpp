@@ -57,9 +57,9 @@ TEST(GdiRegion, RoundedThreeByThreeLeavesOutOneCornerPixel)
 {
     // The button's call: the window is 10 x 8, the rectangle passed one pixel larger.
     HRGN r = CreateRoundRectRgn(0, 0, 11, 9, 3, 3);
-    EXPECT_EQ(Missing(r, 11, 9), (Pixels{{0, 0}, {9, 0}, {0, 7}, {9, 7}, {10, 0}, {10, 1}, {10, 2}, {10, 3}, {10, 4},
-                                         {10, 5}, {10, 6}, {10, 7}, {10, 8}, {0, 8}, {1, 8}, {2, 8}, {3, 8}, {4, 8},
-                                         {5, 8}, {6, 8}, {7, 8}, {8, 8}, {9, 8}}));
+    EXPECT_EQ(Missing(r, 11, 9), (Pixels{{0, 0},  {9, 0},  {0, 7},  {9, 7},  {10, 0}, {10, 1}, {10, 2}, {10, 3},
+                                         {10, 4}, {10, 5}, {10, 6}, {10, 7}, {10, 8}, {0, 8},  {1, 8},  {2, 8},
+                                         {3, 8},  {4, 8},  {5, 8},  {6, 8},  {7, 8},  {8, 8},  {9, 8}}));
     EXPECT_EQ(GetRgnBox(r, nullptr), RGN_ERROR);
     RECT box;
     EXPECT_EQ(GetRgnBox(r, &box), COMPLEXREGION);
@@ -72,8 +72,8 @@ TEST(GdiRegion, RoundedFourByFourLeavesOutTheCornerAndItsTwoNeighbours)
 {
     HRGN r = CreateRoundRectRgn(0, 0, 9, 7, 4, 4);
     const Pixels missing = Missing(r, 8, 6);
-    EXPECT_EQ(missing, (Pixels{{0, 0}, {1, 0}, {0, 1}, {7, 0}, {6, 0}, {7, 1}, {0, 5}, {1, 5}, {0, 4}, {7, 5}, {6, 5},
-                               {7, 4}}));
+    EXPECT_EQ(missing,
+              (Pixels{{0, 0}, {1, 0}, {0, 1}, {7, 0}, {6, 0}, {7, 1}, {0, 5}, {1, 5}, {0, 4}, {7, 5}, {6, 5}, {7, 4}}));
     DeleteObject(r);
 
     HRGN tiny = CreateRoundRectRgn(0, 0, 5, 5, 1, 1);
@@ -124,15 +124,16 @@ TEST(GdiRegion, CutCornersBuiltByDifferencesLoseThreePixelsEach)
     const int w = 20;
     const int h = 10;
     HRGN outline = CreateRectRgn(0, 0, w, h);
-    const RECT cuts[] = {{0, 0, 2, 1},         {0, h - 1, 2, h},     {w - 2, 0, w, 1},     {w - 2, h - 1, w, h},
-                         {0, 1, 1, 2},         {0, h - 2, 1, h - 1}, {w - 1, 1, w, 2},     {w - 1, h - 2, w, h - 1}};
+    const RECT cuts[] = {{0, 0, 2, 1}, {0, h - 1, 2, h},     {w - 2, 0, w, 1}, {w - 2, h - 1, w, h},
+                         {0, 1, 1, 2}, {0, h - 2, 1, h - 1}, {w - 1, 1, w, 2}, {w - 1, h - 2, w, h - 1}};
     for (const RECT& c : cuts) {
         HRGN cut = CreateRectRgnIndirect(&c);
         EXPECT_EQ(CombineRgn(outline, outline, cut, RGN_DIFF), COMPLEXREGION);
         DeleteObject(cut);
     }
-    EXPECT_EQ(Missing(outline, w, h), (Pixels{{0, 0}, {1, 0}, {0, 1}, {18, 0}, {19, 0}, {19, 1}, {0, 9}, {1, 9},
-                                               {0, 8}, {18, 9}, {19, 9}, {19, 8}}));
+    EXPECT_EQ(
+        Missing(outline, w, h),
+        (Pixels{{0, 0}, {1, 0}, {0, 1}, {18, 0}, {19, 0}, {19, 1}, {0, 9}, {1, 9}, {0, 8}, {18, 9}, {19, 9}, {19, 8}}));
     DeleteObject(outline);
 }
 
