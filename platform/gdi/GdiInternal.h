@@ -11,8 +11,6 @@
 
 namespace gdi::detail {
 
-enum class Kind { Pen, Brush, Font, Bitmap, Region };
-
 // Bookkeeping every object carries: stock objects are never deleted, and an object selected into a
 // DC cannot be deleted until it is selected out again.
 struct ObjectState {
