@@ -2,12 +2,18 @@
 // build time without the tests' ENVIRONMENT, so the platform is chosen here as well.
 #include "TestSupport.h"
 
+#include <Runtime.h>
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string_view>
 #include <unistd.h>
+
+namespace qkmtest {
+void InstallFallbackMsgBoxResponder();
+}
 
 int main(int argc, char** argv)
 {
@@ -18,5 +24,8 @@ int main(int argc, char** argv)
     }
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
+    // Fonts are substituted before any widget exists; no test ever waits on a message box.
+    InitializeRuntime();
+    qkmtest::InstallFallbackMsgBoxResponder();
     return RUN_ALL_TESTS();
 }

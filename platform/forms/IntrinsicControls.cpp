@@ -1,0 +1,6 @@
+#include "IntrinsicControls.h"
+
+std::vector<std::pair<QString, ControlFactory>> IntrinsicControlFactories()
+{
+    return {};
+}

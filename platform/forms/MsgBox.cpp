@@ -1,0 +1,131 @@
+#include "MsgBox.h"
+
+#include "App.h"
+#include "Form.h"
+#include "Runtime.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <vector>
+
+namespace {
+
+MsgBoxResponder& Responder()
+{
+    static MsgBoxResponder responder;
+    return responder;
+}
+
+struct ButtonSpec {
+    int Result;
+    const char16_t* Text;
+};
+
+std::vector<ButtonSpec> ButtonsOf(int buttons)
+{
+    switch (buttons & 7) {
+    case vbOKCancel:
+        return {{vbOK, u"确定"}, {vbCancel, u"取消"}};
+    case vbAbortRetryIgnore:
+        return {{vbAbort, u"终止(&A)"}, {vbRetry, u"重试(&R)"}, {vbIgnore, u"忽略(&I)"}};
+    case vbYesNoCancel:
+        return {{vbYes, u"是(&Y)"}, {vbNo, u"否(&N)"}, {vbCancel, u"取消"}};
+    case vbYesNo:
+        return {{vbYes, u"是(&Y)"}, {vbNo, u"否(&N)"}};
+    case vbRetryCancel:
+        return {{vbRetry, u"重试(&R)"}, {vbCancel, u"取消"}};
+    default:
+        return {{vbOK, u"确定"}};
+    }
+}
+
+QMessageBox::Icon IconOf(int buttons)
+{
+    switch (buttons & 0x70) {
+    case vbCritical:
+        return QMessageBox::Critical;
+    case vbQuestion:
+        return QMessageBox::Question;
+    case vbExclamation:
+        return QMessageBox::Warning;
+    case vbInformation:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+
+int DefaultIndex(int buttons, std::size_t count)
+{
+    const int index = (buttons & 0x300) >> 8;
+    return index < static_cast<int>(count) ? index : 0;
+}
+
+int ShowBox(QWidget* owner, const QString& prompt, int buttons, const QString& title)
+{
+    const QString caption = title.isEmpty() ? App::Title() : title;
+    if (Responder()) {
+        return Responder()(MessageBoxRequest{prompt, caption, buttons});
+    }
+    if (owner == nullptr) {
+        if (Form* active = Form::ActiveForm()) {
+            owner = active->hWnd();
+        } else {
+            owner = QApplication::activeWindow();
+        }
+    }
+    QMessageBox box(owner);
+    box.setWindowTitle(caption);
+    box.setText(prompt);
+    box.setIcon(IconOf(buttons));
+    box.setWindowModality(Qt::ApplicationModal);
+    const std::vector<ButtonSpec> specs = ButtonsOf(buttons);
+    std::vector<std::pair<QAbstractButton*, int>> made;
+    for (const auto& spec : specs) {
+        QPushButton* button = box.addButton(QString::fromUtf16(spec.Text), QMessageBox::AcceptRole);
+        made.emplace_back(button, spec.Result);
+        if (spec.Result == vbCancel || (specs.size() == 1 && spec.Result == vbOK)) {
+            box.setEscapeButton(button);
+        }
+    }
+    box.setDefaultButton(static_cast<QPushButton*>(made[DefaultIndex(buttons, made.size())].first));
+    QEventLoop loop;
+    QObject::connect(&box, &QMessageBox::finished, &loop, &QEventLoop::quit);
+    box.open();
+    RunNestedLoop(loop);
+    ThrowIfProgramEnded();
+    for (const auto& [button, result] : made) {
+        if (box.clickedButton() == button) {
+            return result;
+        }
+    }
+    return specs.size() == 1 ? vbOK : vbCancel;
+}
+
+} // namespace
+
+int MsgBox(const QString& prompt, int buttons, const QString& title)
+{
+    return ShowBox(nullptr, prompt, buttons, title);
+}
+
+int MessageBoxA(QWidget* owner, const QString& text, const QString& caption, unsigned type)
+{
+    return ShowBox(owner, text, static_cast<int>(type), caption.isNull() ? QStringLiteral("错误") : caption);
+}
+
+MsgBoxResponder SetMsgBoxResponder(MsgBoxResponder responder)
+{
+    MsgBoxResponder previous = std::move(Responder());
+    Responder() = std::move(responder);
+    return previous;
+}
+
+int DefaultMsgBoxResult(int buttons)
+{
+    const std::vector<ButtonSpec> specs = ButtonsOf(buttons);
+    return specs[DefaultIndex(buttons, specs.size())].Result;
+}

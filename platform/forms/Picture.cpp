@@ -1,0 +1,42 @@
+#include "Picture.h"
+
+#include <RuntimeError.h>
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageReader>
+
+QImage DecodePicture(const QByteArray& picture)
+{
+    if (picture.isEmpty()) {
+        return {};
+    }
+    QBuffer buffer;
+    buffer.setData(picture);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setDecideFormatFromContent(true);
+    QImage image = reader.read();
+    if (image.isNull() && picture.left(256).contains("<svg")) {
+        buffer.seek(0);
+        QImageReader svgReader(&buffer, "svg");
+        image = svgReader.read();
+    }
+    return image;
+}
+
+QByteArray LoadPicture(const QString& path)
+{
+    if (path.isEmpty()) {
+        return {};
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw RuntimeError(53, QStringLiteral("文件未找到: %1").arg(path));
+    }
+    QByteArray bytes = file.readAll();
+    if (DecodePicture(bytes).isNull()) {
+        throw RuntimeError(481, QStringLiteral("无效图片: %1").arg(path));
+    }
+    return bytes;
+}

@@ -1,0 +1,226 @@
+#include "Runtime.h"
+
+#include "App.h"
+#include "ControlHost.h"
+#include "Form.h"
+#include "MsgBox.h"
+#include "RuntimeEventFilter.h"
+
+#include <RuntimeError.h>
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QFont>
+#include <QPointer>
+#include <QTimer>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+struct RuntimeState {
+    int Depth = 0;
+    bool Ended = false;
+    bool MainLoopRunning = false;
+    std::vector<ErrorTranslator> Translators;
+    std::vector<QPointer<QEventLoop>> Loops;
+    std::function<void()> EndHook;
+};
+
+RuntimeState& State()
+{
+    static RuntimeState state;
+    return state;
+}
+
+void LeaveAllLoops()
+{
+    auto& state = State();
+    for (const auto& loop : state.Loops) {
+        if (loop != nullptr) {
+            loop->exit(0);
+        }
+    }
+    if (state.MainLoopRunning && QCoreApplication::instance() != nullptr) {
+        QCoreApplication::exit(0);
+    }
+}
+
+void FinishProgram()
+{
+    auto& state = State();
+    if (state.Ended) {
+        return;
+    }
+    state.Ended = true;
+    Form::DiscardAll();
+    LeaveAllLoops();
+    if (state.EndHook) {
+        state.EndHook();
+    }
+}
+
+TrappedError Translate(const std::exception_ptr& error)
+{
+    const auto& translators = State().Translators;
+    for (auto it = translators.rbegin(); it != translators.rend(); ++it) {
+        try {
+            if (std::optional<TrappedError> translated = (*it)(error)) {
+                return *translated;
+            }
+        } catch (...) {
+        }
+    }
+    try {
+        std::rethrow_exception(error);
+    } catch (const RuntimeError& runtimeError) {
+        return {runtimeError.Number(), runtimeError.Description()};
+    } catch (const std::bad_alloc&) {
+        return {7, QStringLiteral("内存溢出")};
+    } catch (const std::exception& exception) {
+        return {440, QString::fromLocal8Bit(exception.what())};
+    } catch (...) {
+        return {51, QStringLiteral("内部错误")};
+    }
+}
+
+} // namespace
+
+void InitializeRuntime()
+{
+    QFont::insertSubstitution(QStringLiteral("宋体"), QStringLiteral("WenQuanYi Micro Hei"));
+    QFont::insertSubstitution(QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Micro Hei"));
+    QFont::insertSubstitution(QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"));
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans"));
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        // The runtime decides when the program ends (the last form unloaded), not Qt.
+        app->setQuitOnLastWindowClosed(false);
+        QApplication::setFont(QFont(QStringLiteral("宋体"), 9));
+        InstallRuntimeEventFilter();
+    }
+}
+
+void RegisterErrorTranslator(ErrorTranslator translator)
+{
+    State().Translators.push_back(std::move(translator));
+}
+
+QString RuntimeErrorText(const TrappedError& error)
+{
+    return QStringLiteral("运行时错误 '%1':\n\n%2").arg(error.Number).arg(error.Description);
+}
+
+int DispatchDepth()
+{
+    return State().Depth;
+}
+
+namespace {
+
+struct DepthScope {
+    DepthScope() { ++State().Depth; }
+    ~DepthScope()
+    {
+        --State().Depth;
+        try {
+            ControlHost::ReleaseDiscarded();
+        } catch (...) {
+        }
+    }
+};
+
+} // namespace
+
+bool RunGuarded(const std::function<void()>& body) noexcept
+{
+    DepthScope depth;
+    try {
+        body();
+        return true;
+    } catch (const ProgramEnding&) {
+        return false;
+    } catch (...) {
+        const std::exception_ptr error = std::current_exception();
+        try {
+            const TrappedError trapped = Translate(error);
+            if (!State().Ended) {
+                MsgBox(RuntimeErrorText(trapped), vbCritical, App::Title());
+            }
+        } catch (...) {
+        }
+        try {
+            FinishProgram();
+        } catch (...) {
+        }
+        return false;
+    }
+}
+
+void End()
+{
+    FinishProgram();
+    throw ProgramEnding();
+}
+
+bool ProgramEnded()
+{
+    return State().Ended;
+}
+
+void SetProgramEndHook(std::function<void()> hook)
+{
+    State().EndHook = std::move(hook);
+}
+
+void ResetProgramEnded()
+{
+    State().Ended = false;
+}
+
+void ThrowIfProgramEnded()
+{
+    if (State().Ended) {
+        throw ProgramEnding();
+    }
+}
+
+void DoEvents()
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    ThrowIfProgramEnded();
+}
+
+void QuitProgram()
+{
+    // Deferred: the handler that unloaded the last form may still show another one.
+    QTimer::singleShot(0, [] {
+        if (!State().Ended && Form::Forms().empty()) {
+            FinishProgram();
+        }
+    });
+}
+
+void RunNestedLoop(QEventLoop& loop)
+{
+    auto& loops = State().Loops;
+    loops.emplace_back(&loop);
+    if (!State().Ended) {
+        loop.exec();
+    }
+    loops.erase(std::remove(loops.begin(), loops.end(), &loop), loops.end());
+    loops.erase(std::remove(loops.begin(), loops.end(), nullptr), loops.end());
+}
+
+int RunMessageLoop()
+{
+    auto& state = State();
+    if (state.Ended || QCoreApplication::instance() == nullptr) {
+        return 0;
+    }
+    state.MainLoopRunning = true;
+    const int result = QCoreApplication::exec();
+    state.MainLoopRunning = false;
+    return result;
+}
