@@ -45,6 +45,12 @@ int QuButton::SubclassWindow(QWidget* hWnd)
     if (hWnd == nullptr) {
         return -1;
     }
+    // A window already hooked by this control keeps its one hook (properties read again, as for a
+    // control-array element that copies element 0, must not stack a second record).
+    const int existing = mHookCode ? FindSubclassEntry(hWnd, false) : -1;
+    if (existing >= 0) {
+        return existing;
+    }
     int index = -1;
     if (!mHookCode) {
         mHookCode = true;

@@ -5,6 +5,7 @@
 #include <ControlRegistry.h>
 #include <Form.h>
 #include <MsgBox.h>
+#include <Picture.h>
 #include <PropertyBag.h>
 #include <WindowApi.h>
 
