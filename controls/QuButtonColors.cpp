@@ -25,8 +25,7 @@ int AverageChannel(int a, int b)
 
 std::int32_t ShiftColor(std::int32_t color, float amount)
 {
-    return Rgb(ShiftChannel(Red(color), amount), ShiftChannel(Green(color), amount),
-               ShiftChannel(Blue(color), amount));
+    return Rgb(ShiftChannel(Red(color), amount), ShiftChannel(Green(color), amount), ShiftChannel(Blue(color), amount));
 }
 
 std::int32_t AverageColors(std::int32_t color1, std::int32_t color2)

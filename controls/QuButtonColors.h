@@ -25,10 +25,22 @@ using ChannelTable = std::array<std::uint8_t, 256>;
 ChannelTable LightTable();
 ChannelTable DarkTable();
 
-constexpr int Red(std::int32_t color) { return color & 0xFF; }
-constexpr int Green(std::int32_t color) { return (color >> 8) & 0xFF; }
-constexpr int Blue(std::int32_t color) { return (color >> 16) & 0xFF; }
-constexpr std::int32_t Rgb(int red, int green, int blue) { return red | (green << 8) | (blue << 16); }
+constexpr int Red(std::int32_t color)
+{
+    return color & 0xFF;
+}
+constexpr int Green(std::int32_t color)
+{
+    return (color >> 8) & 0xFF;
+}
+constexpr int Blue(std::int32_t color)
+{
+    return (color >> 16) & 0xFF;
+}
+constexpr std::int32_t Rgb(int red, int green, int blue)
+{
+    return red | (green << 8) | (blue << 16);
+}
 
 // The colour line of a two-colour gradient: n + 1 entries, entry i = c1 + (c2 - c1) x i \ n per
 // channel (truncating division), so entry 0 is color1 and entry n is color2; for n = 0 the one

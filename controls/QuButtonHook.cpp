@@ -69,33 +69,34 @@ int QuButton::SubclassWindow(QWidget* hWnd)
 
     // The hook is prepared completely before it is installed: it looks at this control's table
     // for the window at every message, so later registrations take effect at once.
-    const bool installed = WindowHooks::Install(
-        hWnd, this,
-        [this](bool before, bool& handled, long& result, QWidget* window, unsigned message, quintptr wParam,
-               qintptr lParam) {
-            const int entry = FindSubclassEntry(window, false);
-            if (entry < 0) {
-                return;
-            }
-            const SubclassRecord& hooked = mSubclassTable[static_cast<std::size_t>(entry)];
-            const bool wanted = before ? ListMatches(hooked.BeforeList, hooked.BeforeCount, message)
-                                       : ListMatches(hooked.AfterList, hooked.AfterCount, message);
-            if (!wanted) {
-                return;
-            }
-            if (message == WM_MOUSELEAVE && window == this->hWnd()) {
-                // The leave arrives once per request, as the tracking of the platform reports it.
-                if (!mLeaveTracked) {
-                    return;
-                }
-                mLeaveTracked = false;
-            }
-            QWidget* hwndArg = window;
-            unsigned msgArg = message;
-            quintptr wParamArg = wParam;
-            qintptr lParamArg = lParam;
-            Subclass_WndProc(before, handled, result, hwndArg, msgArg, wParamArg, lParamArg);
-        });
+    const bool installed =
+        WindowHooks::Install(hWnd, this,
+                             [this](bool before, bool& handled, long& result, QWidget* window, unsigned message,
+                                    quintptr wParam, qintptr lParam) {
+                                 const int entry = FindSubclassEntry(window, false);
+                                 if (entry < 0) {
+                                     return;
+                                 }
+                                 const SubclassRecord& hooked = mSubclassTable[static_cast<std::size_t>(entry)];
+                                 const bool wanted = before
+                                                         ? ListMatches(hooked.BeforeList, hooked.BeforeCount, message)
+                                                         : ListMatches(hooked.AfterList, hooked.AfterCount, message);
+                                 if (!wanted) {
+                                     return;
+                                 }
+                                 if (message == WM_MOUSELEAVE && window == this->hWnd()) {
+                                     // The leave arrives once per request, as the tracking of the platform reports it.
+                                     if (!mLeaveTracked) {
+                                         return;
+                                     }
+                                     mLeaveTracked = false;
+                                 }
+                                 QWidget* hwndArg = window;
+                                 unsigned msgArg = message;
+                                 quintptr wParamArg = wParam;
+                                 qintptr lParamArg = lParam;
+                                 Subclass_WndProc(before, handled, result, hwndArg, msgArg, wParamArg, lParamArg);
+                             });
     if (!installed) {
         // A window that cannot be hooked keeps its own procedure; the record stays free.
         record = SubclassRecord{};

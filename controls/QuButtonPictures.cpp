@@ -17,7 +17,7 @@ namespace {
 // for them); names compare case-insensitively, as module names do.
 bool IsKnownLibrary(const QString& name)
 {
-    static const char* const known[] = {"user32", "user32.dll", "uxtheme",  "uxtheme.dll",
+    static const char* const known[] = {"user32",  "user32.dll",  "uxtheme",  "uxtheme.dll",
                                         "shell32", "shell32.dll", "comctl32", "comctl32.dll"};
     for (const char* entry : known) {
         if (name.compare(QLatin1String(entry), Qt::CaseInsensitive) == 0) {
@@ -162,8 +162,8 @@ void QuButton::DrawPictureTransparent(HDC hdc, int x, int y, int width, int heig
 
     for (int row = 0; row < height; ++row) {
         for (int column = 0; column < width; ++column) {
-            const std::size_t at = static_cast<std::size_t>(row) * static_cast<std::size_t>(stride) +
-                                   static_cast<std::size_t>(column) * 3;
+            const std::size_t at =
+                static_cast<std::size_t>(row) * static_cast<std::size_t>(stride) + static_cast<std::size_t>(column) * 3;
             const int blue = source[at];
             const int green = source[at + 1];
             const int red = source[at + 2];

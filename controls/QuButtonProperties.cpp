@@ -45,6 +45,10 @@ QByteArray ReadPicture(const PropertyBag& bag, const char* name)
     return bag.ReadProperty(QString::fromLatin1(name), QByteArray()).toByteArray();
 }
 
+// Design data names the type; the registry must know it before the first form loads. This file
+// holds the class's first virtual function, so it is linked wherever the button is used.
+const bool gQuButtonRegistered = (QuButton::Register(), true);
+
 } // namespace
 
 // ---- construction, registration -----------------------------------------------------------------

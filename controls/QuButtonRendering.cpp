@@ -23,8 +23,7 @@ void MoveRect(RECT& r, int dx, int dy)
 }
 
 // Selects the object into the DC for the lifetime of the guard and deletes it afterwards.
-template <typename Handle>
-class SelectedObject {
+template <typename Handle> class SelectedObject {
 public:
     SelectedObject(HDC dc, Handle object) : mDC(dc), mObject(object), mPrevious(SelectObject(dc, object)) {}
     ~SelectedObject()
@@ -371,7 +370,7 @@ void QuButton::DrawPictureAndCaption()
     const bool dropDown = mDropDownSymbol != 0 || mDropDownSeparator;
 
     if (mButtonState == 2 || (mMode != 0 && mValue)) {
-        mCurrentPicture = !mPictureDown.IsNothing() ? mPictureDown
+        mCurrentPicture = !mPictureDown.IsNothing()  ? mPictureDown
                           : !mPictureHot.IsNothing() ? mPictureHot
                                                      : mPictureNormal;
     } else if (mButtonState == 1) {
@@ -472,9 +471,11 @@ void QuButton::DrawPictureAndCaption()
 
     if (mDropDownSeparator && RoundHalfEven(ScaleWidth()) - 8 > mCaptionRect.Right) {
         COLORREF c = GetPixel(mDC, 7, 7);
-        DrawLine(mScaleWidth - 16, 3, mScaleWidth - 16, mScaleHeight - 3, ShiftColor(static_cast<std::int32_t>(c), -0.1f));
+        DrawLine(mScaleWidth - 16, 3, mScaleWidth - 16, mScaleHeight - 3,
+                 ShiftColor(static_cast<std::int32_t>(c), -0.1f));
         c = GetPixel(mDC, 7, 7);
-        DrawLine(mScaleWidth - 15, 3, mScaleWidth - 15, mScaleHeight - 3, ShiftColor(static_cast<std::int32_t>(c), 0.1f));
+        DrawLine(mScaleWidth - 15, 3, mScaleWidth - 15, mScaleHeight - 3,
+                 ShiftColor(static_cast<std::int32_t>(c), 0.1f));
     }
 
     const bool movesWhenDown = mButtonStyle == 0 || mButtonStyle == 1 || mButtonStyle == 5 || mButtonStyle == 6 ||
@@ -644,4 +645,3 @@ void QuButton::DrawDropDownSymbol(int code)
     SelectObject(mDC, previous);
     DeleteObject(marlett);
 }
-

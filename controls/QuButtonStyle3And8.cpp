@@ -68,8 +68,7 @@ void QuButton::PaintStyle3(int state)
         DrawGradient(1, 3, 5, upperBand, ShiftColor(0xE6C891, 0.02f), ShiftColor(0xF6E4C2, -0.01f), Horizontal);
         DrawGradient(1, split, 5, lowerBand, ShiftColor(0xDCAB4E, 0.02f), ShiftColor(0xF0D29A, -0.01f), Horizontal);
         DrawGradient(w - 6, 3, 5, upperBand, ShiftColor(0xF6E4C2, -0.01f), ShiftColor(0xE6C891, 0.02f), Horizontal);
-        DrawGradient(w - 6, split, 5, lowerBand, ShiftColor(0xF0D29A, -0.01f), ShiftColor(0xDCAB4E, 0.02f),
-                     Horizontal);
+        DrawGradient(w - 6, split, 5, lowerBand, ShiftColor(0xF0D29A, -0.01f), ShiftColor(0xDCAB4E, 0.02f), Horizontal);
         DrawPictureAndCaption();
         break;
     default:

@@ -155,8 +155,8 @@ TEST_F(FormWithButton, AccessKeysFromTheCaption)
     const struct {
         const char* caption;
         const char* key;
-    } cases[] = {{"&Open", "o"}, {"Save&", ""},   {"&&Save", ""},  {"A&&B&c", "c"},
-                 {"Save&&Exit", ""}, {"&", ""},  {"x&Y", "y"},    {"&&&&x", ""}};
+    } cases[] = {{"&Open", "o"},     {"Save&", ""}, {"&&Save", ""}, {"A&&B&c", "c"},
+                 {"Save&&Exit", ""}, {"&", ""},     {"x&Y", "y"},   {"&&&&x", ""}};
     for (const auto& c : cases) {
         b.SetCaption(QString::fromUtf8(c.caption));
         EXPECT_EQ(b.AccessKeys(), QString::fromUtf8(c.key)) << c.caption;

@@ -69,8 +69,8 @@ QString RowBag(const SheetRow& row)
                       .arg(row.ColorScheme)
                       .arg(QString::fromUtf8(row.Caption));
     if (row.ForeColor >= 0) {
-        bag += QStringLiteral("            ForeColor = %1\n            ForeColorHover = &H00DB8F11&\n")
-                   .arg(row.ForeColor);
+        bag +=
+            QStringLiteral("            ForeColor = %1\n            ForeColorHover = &H00DB8F11&\n").arg(row.ForeColor);
     }
     if (row.Picture) {
         bag += QStringLiteral("            PictureNormal = Base64(\"%1\")\n            PictureAlign = 5\n")
@@ -83,7 +83,7 @@ QImage RenderCell(QuButton& button, int column)
 {
     QuButtonTestAccess::SetParentActive(button, true);
     QuButtonTestAccess::SetHasFocus(button, false);
-    QuButtonTestAccess::SetMouseOver(button, column == 1 || column == 3);
+    QuButtonTestAccess::SetMouseOver(button, column == 1);
     button.SetMode(column == 3 ? 1 : 0);
     button.SetValue(column == 3);
     button.SetEnabled(column != 4);

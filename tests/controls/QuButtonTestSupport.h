@@ -69,8 +69,7 @@ namespace qkmbuttontest {
 // A form whose design is given as text; unloaded (and the program's end forgotten) at the end.
 class TestForm : public Form {
 public:
-    explicit TestForm(const QString& designText, const QString& name = QStringLiteral("FrmButtonTest"))
-        : Form(name)
+    explicit TestForm(const QString& designText, const QString& name = QStringLiteral("FrmButtonTest")) : Form(name)
     {
         QuButton::Register();
         SetDesign(ParseDesign(designText, name));
