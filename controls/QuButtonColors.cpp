@@ -9,10 +9,10 @@ namespace {
 
 int ShiftChannel(int channel, float amount)
 {
-    // The amount times 255 is a single-precision product; adding the channel widens it to double,
-    // so 127 + 25.5 is an exact tie and goes to the even neighbour.
-    const float delta = amount * 255.0f;
-    const double value = std::nearbyint(static_cast<double>(channel) + static_cast<double>(delta));
+    // The amount is a single-precision value, but the product with 255 keeps double precision:
+    // 0.3 as a single is 0.30000001..., so 98 + 0.3 x 255 is 174.5000030... and becomes 175, not
+    // the even 174 that a product rounded back to single precision would give.
+    const double value = std::nearbyint(static_cast<double>(channel) + static_cast<double>(amount) * 255.0);
     return static_cast<int>(std::clamp(value, 0.0, 255.0));
 }
 

@@ -8,8 +8,8 @@
 // caller before they get here.
 namespace QuButtonColors {
 
-// Each channel c + amount x 255, the product in single precision, rounded to nearest with ties to
-// even and clamped to 0..255. A positive amount lightens, a negative one darkens.
+// Each channel c + amount x 255 (a single-precision amount, the product in double precision),
+// rounded to nearest with ties to even and clamped to 0..255. A positive amount lightens, a negative one darkens.
 std::int32_t ShiftColor(std::int32_t color, float amount);
 
 // Each channel (c1 + c2) / 2 rounded to nearest, ties to even.

@@ -2,18 +2,6 @@
 // the cleared face, so that a button of any style stays usable.
 #include "QuButton.h"
 
-void QuButton::PaintStyleClassic(int state)
-{
-    (void)state;
-    DrawPictureAndCaption();
-}
-
-void QuButton::PaintStyle2(int state)
-{
-    (void)state;
-    DrawPictureAndCaption();
-}
-
 void QuButton::PaintStyle4(int state)
 {
     (void)state;

@@ -11,7 +11,13 @@ using namespace QuButtonColors;
 TEST(QuButtonColors, ShiftColorRoundsTiesToEvenAndClamps)
 {
     EXPECT_EQ(ShiftColor(0x808080, 0.1f), 0x9A9A9A); // 128 + 25.5 = 153.5 -> 154
-    EXPECT_EQ(ShiftColor(0x7F7F7F, 0.1f), 0x989898); // 127 + 25.5 = 152.5 -> 152
+    // The single 0.1 is 0.10000000149..., so 127 + 0.1 x 255 lies just above 152.5.
+    EXPECT_EQ(ShiftColor(0x7F7F7F, 0.1f), 0x999999);
+    // The corner pixels of style 2: Shift(&H066237, 0.3) and Shift(&H743C00, 0.3).
+    EXPECT_EQ(ShiftColor(0x066237, 0.3f), 0x53AF84);
+    EXPECT_EQ(ShiftColor(0x743C00, 0.3f), 0xC1894D);
+    // Exact ties go to the even neighbour: 0.5 x 255 = 127.5, so both 0 and 1 give 128.
+    EXPECT_EQ(ShiftColor(0x000100, 0.5f), 0x808080);
     EXPECT_EQ(ShiftColor(0xFFFFFF, 0.14f), 0xFFFFFF);
     EXPECT_EQ(ShiftColor(0x000000, -0.25f), 0x000000);
     EXPECT_EQ(ShiftColor(0xD4D4D4, 0.06f), 0xE3E3E3); // the scheme-2 back colour of style 3

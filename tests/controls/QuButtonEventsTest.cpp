@@ -264,6 +264,18 @@ TEST_F(ShownForm, DeactivationDrawsNormalAndActivationRedraws)
     QEvent activate(QEvent::WindowActivate);
     QApplication::sendEvent(mForm->hWnd(), &activate);
     EXPECT_TRUE(QuButtonTestAccess::ParentActive(b));
+
+    // Minimised while inactive: WA_INACTIVE in the low word, the minimised flag in the high word.
+    bool handled = false;
+    long result = 0;
+    QWidget* window = mForm->hWnd();
+    unsigned message = WM_ACTIVATE;
+    quintptr wParam = 0x10000;
+    qintptr lParam = 0;
+    b.Subclass_WndProc(false, handled, result, window, message, wParam, lParam);
+    EXPECT_FALSE(QuButtonTestAccess::ParentActive(b));
+    EXPECT_FALSE(handled);
+    EXPECT_EQ(result, 0);
 }
 
 TEST_F(ShownForm, HooksOfManyButtonsComeAndGoIndependently)
