@@ -1,0 +1,87 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The readable source of a question bank and its parser. Texts are UTF-8 here; the builder turns
+// them into the bank's stored forms.
+//
+// Source format (UTF-8, one "key = value" per line, sections in brackets, "#" starts a comment
+// line, blank lines ignored; a section may occur any number of times):
+//
+//   [chapter]   id = 1            name = 职业道德、法规A模块
+//   [model]     trade = 钣金（车身修复）技术人员   model = 1   status = 1   time = 60
+//               quota = <chapter> <type> <points> <count>      (repeatable, kept in order)
+//   [question]  id = 7 (optional)  chapter = 1   type = 1..3   text = ...
+//               option = ...  (up to four, in order; a true/false question without options gets 正确 / 错误)
+//               answer = 13   (option digits, 1-based)         picture = pictures/x.png (relative to the source)
+//   [key]       id = 1..12    code = 65 (empty: no key)        name = A
+//
+// Without [chapter] sections the bank gets the three competition modules; key slots not given keep
+// their defaults.
+namespace Bank {
+
+// A source or bank that cannot be used; the text names the file and line where there is one.
+class BankError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct Chapter {
+    int Id = 0;
+    std::string Name;
+};
+
+struct Quota {
+    int Chapter = 0;
+    int Type = 0;
+    double Points = 0;
+    int Count = 0;
+};
+
+struct ExamModel {
+    std::string Trade;
+    std::string Model; // text holding a whole number, the key of the quotas
+    int Status = 1;
+    int ExamTime = 0; // minutes
+    std::vector<Quota> Quotas;
+};
+
+struct Question {
+    int Id = 0;
+    int Chapter = 0;
+    int Type = 0; // 1 true/false, 2 single choice, 3 multiple choice
+    std::string Text;
+    std::vector<std::string> Options; // at most four
+    std::string Answer;               // option digits in ascending order
+    std::filesystem::path Picture;    // empty for none; absolute after parsing
+};
+
+struct KeySlot {
+    int Id = 0;
+    std::optional<int> Code; // no value: the slot holds no key
+    std::string Name;
+};
+
+struct Source {
+    std::vector<Chapter> Chapters;
+    std::vector<ExamModel> Models;
+    std::vector<Question> Questions;
+    std::vector<KeySlot> Keys; // always the twelve slots, IDs 1 to 12 in order
+};
+
+// The twelve slots with their default keys.
+std::vector<KeySlot> DefaultKeySlots();
+// The three competition modules.
+std::vector<Chapter> DefaultChapters();
+
+// Parses source text; pictures are resolved against baseDir. `origin` names the text in messages.
+Source ParseSource(std::string_view text, const std::filesystem::path& baseDir, const std::string& origin = "source");
+Source ParseSourceFile(const std::filesystem::path& file);
+
+} // namespace Bank
