@@ -5,6 +5,7 @@
 #include "QuestionText.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <cstdlib>
 
@@ -65,14 +66,16 @@ std::unique_ptr<Ado::Connection> BankFixture::OpenBank() const
     return connection;
 }
 
+// Fixture sources live in tests/data, beside this file's folder, whichever layer's tests use them.
 QString BankFixture::DataPath(const QString& name)
 {
-    return QDir(QStringLiteral(QKM_TEST_DATA_DIR)).filePath(name);
+    return QDir(QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../data")).filePath(name);
 }
 
 QString BankFixture::DemoSourcePath()
 {
-    return QDir::cleanPath(QStringLiteral(QKM_TEST_DATA_DIR "/../../tools/demo/DemoBank.txt"));
+    return QDir::cleanPath(QFileInfo(QStringLiteral(__FILE__)).absolutePath() +
+                           QStringLiteral("/../../tools/demo/DemoBank.txt"));
 }
 
 } // namespace qkmtest
