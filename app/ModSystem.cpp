@@ -85,10 +85,11 @@ void DrawQuestions(const QString& modelId, int chapter, int type, PaperRandom& r
                    std::vector<PickedQuestion>& picked, bool& badQuota)
 {
     Ado::Recordset quota;
-    quota.Open(QStringLiteral("Select Model,ThemeChapter,ThemeFraction,SelectContent From Exam_MContent Where [Model]=") +
-                   SqlText(modelId) + QStringLiteral(" And ThemeChapter=") + QString::number(chapter) +
-                   QStringLiteral(" And ThemeType = ") + QString::number(type),
-               *gConn, Ado::adOpenKeyset, Ado::adLockReadOnly, Ado::adOptionUnspecified);
+    quota.Open(
+        QStringLiteral("Select Model,ThemeChapter,ThemeFraction,SelectContent From Exam_MContent Where [Model]=") +
+            SqlText(modelId) + QStringLiteral(" And ThemeChapter=") + QString::number(chapter) +
+            QStringLiteral(" And ThemeType = ") + QString::number(type),
+        *gConn, Ado::adOpenKeyset, Ado::adLockReadOnly, Ado::adOptionUnspecified);
     if (quota.Eof()) {
         return;
     }

@@ -35,7 +35,7 @@ inline std::int32_t gExamMode = ModeNone;
 inline QString gApplyType;
 inline std::int16_t gChapter = 0;
 inline QString gChapterFilter;
-inline QString gExamPaperID;   // "yyyymmddhhnnss"
+inline QString gExamPaperID;       // "yyyymmddhhnnss"
 inline std::int16_t gExamTime = 0; // minutes
 inline std::unique_ptr<Ado::Connection> gConn;
 inline std::unique_ptr<ReadConfig> gSysIni;

@@ -254,8 +254,8 @@ void WriteContent(sqlite3* db, const Source& source)
         BindText(db, question.get(), 9, cipher.Encipher(q.Answer, what));
         if (!q.Picture.empty()) {
             const std::string bytes = ReadPicture(q.Picture, q.Id);
-            if (sqlite3_bind_blob(question.get(), 10, bytes.data(), static_cast<int>(bytes.size()),
-                                  SQLITE_TRANSIENT) != SQLITE_OK) {
+            if (sqlite3_bind_blob(question.get(), 10, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT) !=
+                SQLITE_OK) {
                 Fail(db, "cannot bind a picture");
             }
         }
@@ -363,8 +363,8 @@ std::string List(const std::filesystem::path& bank)
             const double each = sqlite3_column_double(quotas.get(), 2);
             const int n = sqlite3_column_int(quotas.get(), 3);
             out << "    章节 " << sqlite3_column_int(quotas.get(), 0) << " "
-                << TypeName(sqlite3_column_int(quotas.get(), 1)) << " 每题 " << ColumnText(quotas.get(), 2)
-                << " 分 " << n << " 题\n";
+                << TypeName(sqlite3_column_int(quotas.get(), 1)) << " 每题 " << ColumnText(quotas.get(), 2) << " 分 "
+                << n << " 题\n";
             count += n;
             points += each * n;
         }
@@ -397,8 +397,7 @@ std::string List(const std::filesystem::path& bank)
     out << "按键:\n";
     while (sqlite3_step(keys.get()) == SQLITE_ROW) {
         out << "  " << sqlite3_column_int(keys.get(), 0) << " "
-            << (sqlite3_column_type(keys.get(), 1) == SQLITE_NULL ? std::string("(无)")
-                                                                  : ColumnText(keys.get(), 1))
+            << (sqlite3_column_type(keys.get(), 1) == SQLITE_NULL ? std::string("(无)") : ColumnText(keys.get(), 1))
             << " " << ColumnText(keys.get(), 2) << "\n";
     }
     return out.str();

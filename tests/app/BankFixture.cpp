@@ -61,8 +61,8 @@ std::unique_ptr<Ado::Connection> BankFixture::OpenBank() const
 {
     auto connection = std::make_unique<Ado::Connection>();
     connection->SetCursorLocation(Ado::adUseClient);
-    connection->Open(QStringLiteral("Data Source=") + BankPath() +
-                     QStringLiteral(";Jet OLEDB:Database Password=") + QString::fromUtf16(kQuestionBankPassword));
+    connection->Open(QStringLiteral("Data Source=") + BankPath() + QStringLiteral(";Jet OLEDB:Database Password=") +
+                     QString::fromUtf16(kQuestionBankPassword));
     return connection;
 }
 

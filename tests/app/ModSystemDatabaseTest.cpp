@@ -137,7 +137,8 @@ TEST_F(ModSystemDatabaseTest, ExamScreenQueriesJoinQuestionsAndPaper)
         EXPECT_TRUE(mock->Fields(QStringLiteral("ThemeImage")).IsNull());
     }
     mock->MoveFirst();
-    EXPECT_EQ(Plain(mock->Fields(QStringLiteral("ThemeContent"))), QStringLiteral("第一章判断题12：安全生产人人有责。"));
+    EXPECT_EQ(Plain(mock->Fields(QStringLiteral("ThemeContent"))),
+              QStringLiteral("第一章判断题12：安全生产人人有责。"));
     EXPECT_EQ(Plain(mock->Fields(QStringLiteral("ThemeAnswer1"))), QStringLiteral("正确"));
     EXPECT_EQ(mock->Fields(QStringLiteral("ThemeType")).ToInt16(), 1);
     // Both tables have ThemeAnswer: each is reached by its table name, and the paper holds a copy.
@@ -166,9 +167,8 @@ TEST_F(ModSystemDatabaseTest, PracticeQueriesSelectByChapterAndTradeCondition)
     // A true/false question's empty options 3 and 4 decipher to padding only.
     ClQuAK cipher;
     std::u16string plain;
-    ASSERT_TRUE(DecipherQuestionText(cipher, GetQuestionKey(),
-                                     chapter->Fields(QStringLiteral("ThemeAnswer3")).ToString().toStdU16String(),
-                                     plain));
+    ASSERT_TRUE(DecipherQuestionText(
+        cipher, GetQuestionKey(), chapter->Fields(QStringLiteral("ThemeAnswer3")).ToString().toStdU16String(), plain));
     EXPECT_EQ(plain, std::u16string(32, u'\0'));
     EXPECT_EQ(Plain(chapter->Fields(QStringLiteral("ThemeAnswer2"))), QStringLiteral("错误"));
 

@@ -68,14 +68,13 @@ protected:
                                                "[Exam_ThemePaper.ThemeID] Order By [Exam_ThemePaper.ExamID]"));
         std::vector<PaperRow> rows;
         for (; !rs->Eof(); rs->MoveNext()) {
-            rows.push_back(PaperRow{rs->Fields(QStringLiteral("ExamID")).ToInt(),
-                                    rs->Fields(QStringLiteral("Exam_Theme.ThemeID")).ToInt(),
-                                    rs->Fields(QStringLiteral("ThemeChapter")).ToInt(),
-                                    rs->Fields(QStringLiteral("ThemeType")).ToInt(),
-                                    rs->Fields(QStringLiteral("Exam_ThemePaper.ThemeFraction")).ToInt(),
-                                    rs->Fields(QStringLiteral("ExamPaperID")).ToString(),
-                                    rs->Fields(QStringLiteral("Exam_Theme.ThemeAnswer")) ==
-                                        rs->Fields(QStringLiteral("Exam_ThemePaper.ThemeAnswer"))});
+            rows.push_back(PaperRow{
+                rs->Fields(QStringLiteral("ExamID")).ToInt(), rs->Fields(QStringLiteral("Exam_Theme.ThemeID")).ToInt(),
+                rs->Fields(QStringLiteral("ThemeChapter")).ToInt(), rs->Fields(QStringLiteral("ThemeType")).ToInt(),
+                rs->Fields(QStringLiteral("Exam_ThemePaper.ThemeFraction")).ToInt(),
+                rs->Fields(QStringLiteral("ExamPaperID")).ToString(),
+                rs->Fields(QStringLiteral("Exam_Theme.ThemeAnswer")) ==
+                    rs->Fields(QStringLiteral("Exam_ThemePaper.ThemeAnswer"))});
         }
         return rows;
     }
@@ -101,7 +100,8 @@ TEST_F(PaperGeneratorTest, PaperListsTypesThenChaptersNumberedFromOne)
     PaperRandom random(7);
     ASSERT_EQ(CreateExamPaper(random), PaperStatus::Created);
     EXPECT_EQ(gConn, nullptr);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{14}$")).match(gExamPaperID).hasMatch()) << gExamPaperID.toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{14}$")).match(gExamPaperID).hasMatch())
+        << gExamPaperID.toStdString();
     EXPECT_EQ(gExamTime, 60);
 
     const std::vector<PaperRow> paper = Paper();
