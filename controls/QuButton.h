@@ -245,6 +245,7 @@ private:
     void PaintStyle9(int state);
     void PaintStyle10(int state);
     void PaintStyleTheme(int state);
+    void DrawThemedBackground(const QString& className, int part, int themeState);
 
     // ---- pictures and probes ----
     void DrawPicture(const gdi::RECT& r, std::int32_t silhouette);

@@ -19,42 +19,6 @@ namespace {
 
 constexpr std::int32_t MainMenuBlue = 0xFF9933;
 
-QString StyleBag(int style, int backColor, const QString& extra = QString())
-{
-    return QStringLiteral("            ButtonStyle = %1\n            ColorScheme = 3\n"
-                          "            BackColor = %2\n            Caption = \"\"\n%3")
-        .arg(style)
-        .arg(backColor)
-        .arg(extra);
-}
-
-// One button of 80 pixels by heightPixels on a loaded (not shown) form.
-class OneButton {
-public:
-    OneButton(int style, int heightPixels, int backColor = MainMenuBlue, const QString& extra = QString())
-        : mForm(FormDesignText(ButtonDesign(QStringLiteral("Cmd"), 120, 120, 1200, heightPixels * 15,
-                                            StyleBag(style, backColor, extra))))
-    {
-        mForm.Load();
-    }
-    QuButton& Button() { return mForm.Button(QStringLiteral("Cmd")); }
-    QImage Draw(int state)
-    {
-        QuButtonTestAccess::SetState(Button(), state);
-        return Face(Button());
-    }
-
-private:
-    TestForm mForm;
-};
-
-std::int32_t Entry(std::int32_t c1, std::int32_t c2, int n, int i)
-{
-    std::vector<std::int32_t> line(static_cast<std::size_t>(n) + 1);
-    GradientLine(c1, c2, n, line.data());
-    return line[static_cast<std::size_t>(i)];
-}
-
 } // namespace
 
 TEST(QuButtonGradient, DirectionsAndDegenerateSizes)

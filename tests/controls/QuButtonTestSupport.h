@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 // Reaches the button's private state and drawing core (declared a friend by the button).
 struct QuButtonTestAccess {
@@ -118,6 +119,43 @@ inline QImage Face(QuButton& button)
 {
     QuButtonTestAccess::Redraw(button);
     return button.Image().convertToFormat(QImage::Format_RGB32);
+}
+
+inline QString StyleBag(int style, int backColor, const QString& extra = QString(), int scheme = 3)
+{
+    return QStringLiteral("            ButtonStyle = %1\n            ColorScheme = %4\n"
+                          "            BackColor = %2\n            Caption = \"\"\n%3")
+        .arg(style)
+        .arg(backColor)
+        .arg(extra)
+        .arg(scheme);
+}
+
+// One button of 80 pixels by heightPixels on a loaded (not shown) form.
+class OneButton {
+public:
+    OneButton(int style, int heightPixels, int backColor = 0xFF9933, const QString& extra = QString(), int scheme = 3)
+        : mForm(FormDesignText(ButtonDesign(QStringLiteral("Cmd"), 120, 120, 1200, heightPixels * 15,
+                                            StyleBag(style, backColor, extra, scheme))))
+    {
+        mForm.Load();
+    }
+    QuButton& Button() { return mForm.Button(QStringLiteral("Cmd")); }
+    QImage Draw(int state)
+    {
+        QuButtonTestAccess::SetState(Button(), state);
+        return Face(Button());
+    }
+
+private:
+    TestForm mForm;
+};
+
+inline std::int32_t Entry(std::int32_t c1, std::int32_t c2, int n, int i)
+{
+    std::vector<std::int32_t> line(static_cast<std::size_t>(n) + 1);
+    QuButtonColors::GradientLine(c1, c2, n, line.data());
+    return line[static_cast<std::size_t>(i)];
 }
 
 } // namespace qkmbuttontest
