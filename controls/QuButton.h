@@ -11,12 +11,14 @@
 #include <QImage>
 #include <QPointer>
 #include <QString>
+#include <QVariant>
 
 #include <cstdint>
 #include <vector>
 
 class QAction;
 class QMenu;
+class QuToolTipWindow;
 
 // The program's own command button: a user control that draws itself in one of fourteen styles,
 // tracks mouse and keyboard, and hooks its own and its form's window for leave and activation
@@ -52,7 +54,9 @@ public:
     // ---- methods, in declaration order ----
     void Subclass_WndProc(bool bBefore, bool& bHandled, long& lReturn, QWidget*& lHwnd, unsigned& uMsg,
                           quintptr& wParam, qintptr& lParam);
-    void SetPopupMenu(QMenu* menu, int align = 0, int flags = 0, QAction* defaultMenu = nullptr);
+    // Flags must convert to a number: a missing or non-numeric value raises run-time error 13
+    // (type mismatch) and leaves the menu inactive.
+    void SetPopupMenu(QMenu* menu, int align = 0, const QVariant& flags = QVariant(), QAction* defaultMenu = nullptr);
     void UnsetPopupMenu();
     void OpenWebsite(const QString& sAddress);
     void About();
@@ -318,12 +322,13 @@ private:
     float mMouseX = 0;
     float mMouseY = 0;
     bool mHasPopupMenu = false;
-    QMenu* mPopupMenu = nullptr;
-    QAction* mDefaultMenu = nullptr;
+    QPointer<QMenu> mPopupMenu;
+    QPointer<QAction> mDefaultMenu;
     int mPopupAlign = 0;
     int mPopupFlags = 0;
     bool mMenuShowing = false;
     bool mMenuClosedOver = false;
+    QPointer<QuToolTipWindow> mToolTipWnd;
     bool mHasTrackMouseEvent = false;
     // A leave notification was asked for and has not arrived yet (the platform reports a leave
     // once per request).

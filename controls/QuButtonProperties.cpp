@@ -97,26 +97,6 @@ void QuButton::NotifyChanged(const char* propertyName)
 
 // ---- methods ------------------------------------------------------------------------------------
 
-void QuButton::SetPopupMenu(QMenu* menu, int align, int flags, QAction* defaultMenu)
-{
-    if (menu == nullptr) {
-        return;
-    }
-    mPopupMenu = menu;
-    mPopupAlign = align;
-    mPopupFlags = flags;
-    mDefaultMenu = defaultMenu;
-    mHasPopupMenu = true;
-}
-
-void QuButton::UnsetPopupMenu()
-{
-    mPopupMenu = nullptr;
-    mDefaultMenu = nullptr;
-    mHasPopupMenu = false;
-    mMenuClosedOver = false;
-}
-
 void QuButton::OpenWebsite(const QString& sAddress)
 {
     // The shell's "open" verb; an address the shell rejects changes nothing.

@@ -4,6 +4,7 @@
 // and pixels read back as &H00BBGGRR.
 
 #include "QuButton.h"
+#include "QuToolTipWindow.h"
 
 #include <DesignData.h>
 #include <Form.h>
@@ -30,6 +31,11 @@ struct QuButtonTestAccess {
     static void SetDisplayAsDefault(QuButton& b, bool value) { b.mDisplayAsDefault = value; }
     static QWidget* ParentHwnd(const QuButton& b) { return b.mParentHwnd; }
     static void Redraw(QuButton& b) { b.RedrawButton(); }
+    static QuToolTipWindow* ToolTipWindow(const QuButton& b) { return b.mToolTipWnd.data(); }
+    static int PopupFlags(const QuButton& b) { return b.mPopupFlags; }
+    static bool HasPopupMenu(const QuButton& b) { return b.mHasPopupMenu; }
+    static bool MenuClosedOver(const QuButton& b) { return b.mMenuClosedOver; }
+    static void ShowDropDownMenu(QuButton& b) { b.ShowDropDownMenu(); }
 
     // Draws a gradient with the button's primitive into image (Format_RGB32).
     static void Gradient(QuButton& b, QImage& image, int x, int y, int w, int h, std::int32_t c1, std::int32_t c2,

@@ -1,0 +1,144 @@
+// The button's own tooltip window (a fresh one per hot phase, with its title, icon, balloon shape,
+// colour and reading order) and its drop-down menu (alignment flags, type check, what a press
+// does while a menu is set).
+#include "QuButtonTestSupport.h"
+
+#include <Gdi.h>
+#include <RuntimeError.h>
+
+#include <QApplication>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace qkmbuttontest;
+
+namespace {
+
+class PopupForm : public ::testing::Test {
+protected:
+    void Show(const QString& bag)
+    {
+        mForm = std::make_unique<TestForm>(FormDesignText(ButtonDesign(
+            QStringLiteral("Cmd"), 150, 150, 1200, 450, QStringLiteral("            ButtonStyle = 8\n") + bag)));
+        mForm->Show();
+        QApplication::setActiveWindow(mForm->hWnd());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(mForm->hWnd()));
+    }
+    QuButton& Button() { return mForm->Button(QStringLiteral("Cmd")); }
+    void Hover(QPoint position)
+    {
+        QTest::mouseMove(Button().hWnd(), position + QPoint(1, 1));
+        QTest::mouseMove(Button().hWnd(), position);
+    }
+    void Leave()
+    {
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(Button().hWnd(), &leave);
+    }
+    std::unique_ptr<TestForm> mForm;
+};
+
+} // namespace
+
+TEST_F(PopupForm, EachHotPhaseGetsAFreshToolTipWindow)
+{
+    Show(QStringLiteral("            ToolTip = \"下一题\"\n"));
+    QuButton& b = Button();
+    Hover(QPoint(10, 10));
+    QPointer<QuToolTipWindow> first = QuButtonTestAccess::ToolTipWindow(b);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->Text(), QStringLiteral("下一题"));
+    EXPECT_EQ(first->MaxTipWidth(), 240);
+    EXPECT_FALSE(first->IsBalloon());
+    EXPECT_EQ(first->TipBkColor(), QColor(0xFF, 0xFF, 0xE1)); // the system info background
+    EXPECT_EQ(first->Tool(), b.hWnd());
+    // It appears after the pointer has rested on the button.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return first != nullptr && first->isVisible(); }, 2000));
+
+    Hover(QPoint(12, 12)); // still hot: no new window
+    EXPECT_EQ(QuButtonTestAccess::ToolTipWindow(b), first.data());
+    Leave();
+    EXPECT_FALSE(first->isVisible());
+    Hover(QPoint(10, 10));
+    EXPECT_TRUE(first.isNull()); // replaced
+    EXPECT_NE(QuButtonTestAccess::ToolTipWindow(b), nullptr);
+}
+
+TEST_F(PopupForm, BalloonTitleIconColourAndReadingOrder)
+{
+    Show(QStringLiteral("            ToolTip = \"x\"\n            TooltipType = 1\n"
+                        "            TooltipTitle = \"提示\"\n            TooltipIcon = 1\n"
+                        "            TooltipBackColor = &H00C0FFFF&\n            RightToLeft = True\n"));
+    Hover(QPoint(10, 10));
+    QuToolTipWindow* tip = QuButtonTestAccess::ToolTipWindow(Button());
+    ASSERT_NE(tip, nullptr);
+    EXPECT_TRUE(tip->IsBalloon());
+    EXPECT_EQ(tip->Title(), QStringLiteral("提示"));
+    EXPECT_EQ(tip->TitleIconCode(), 1);
+    EXPECT_EQ(tip->TipBkColor(), QColor(0xFF, 0xFF, 0xC0));
+    EXPECT_EQ(tip->layoutDirection(), Qt::RightToLeft);
+}
+
+TEST_F(PopupForm, NoToolTipWhileDisabledOrPressed)
+{
+    Show(QStringLiteral("            ToolTip = \"x\"\n            Enabled = False\n"));
+    Button().UserControl_MouseMove(0, 0, 10, 10);
+    EXPECT_EQ(QuButtonTestAccess::ToolTipWindow(Button()), nullptr);
+}
+
+TEST_F(PopupForm, MenuFlagsMustBeNumeric)
+{
+    Show(QString());
+    QMenu menu;
+    menu.addAction(QStringLiteral("一"));
+    try {
+        Button().SetPopupMenu(&menu, 0);
+        ADD_FAILURE() << "a missing Flags argument must fail";
+    } catch (const RuntimeError& error) {
+        EXPECT_EQ(error.Number(), 13);
+    }
+    EXPECT_FALSE(QuButtonTestAccess::HasPopupMenu(Button()));
+    EXPECT_THROW(Button().SetPopupMenu(&menu, 0, QStringLiteral("abc")), RuntimeError);
+    Button().SetPopupMenu(nullptr, 0, 0);
+    EXPECT_FALSE(QuButtonTestAccess::HasPopupMenu(Button()));
+    Button().SetPopupMenu(&menu, 0, QStringLiteral("0"));
+    EXPECT_TRUE(QuButtonTestAccess::HasPopupMenu(Button()));
+}
+
+TEST_F(PopupForm, PressOpensTheMenuInsteadOfMouseDown)
+{
+    Show(QString());
+    QuButton& b = Button();
+    QMenu menu;
+    QAction* first = menu.addAction(QStringLiteral("一"));
+    menu.addAction(QStringLiteral("二"));
+    int shown = 0;
+    QObject::connect(&menu, &QMenu::aboutToShow, [&] {
+        ++shown;
+        QTimer::singleShot(0, &menu, &QMenu::close);
+    });
+    int mouseDowns = 0;
+    b.MouseDown.Connect([&](short&, short&, float&, float&) { ++mouseDowns; });
+
+    b.SetPopupMenu(&menu, 6, 4, first);
+    QuButtonTestAccess::ShowDropDownMenu(b);
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(QuButtonTestAccess::PopupFlags(b), 0x20); // align 6 replaces the given flags
+    EXPECT_EQ(menu.defaultAction(), first);
+
+    b.UnsetPopupMenu();
+    b.SetPopupMenu(&menu, 9, 0);
+    QuButtonTestAccess::ShowDropDownMenu(b); // outside 0..7: not shown
+    EXPECT_EQ(shown, 1);
+
+    b.SetPopupMenu(&menu, 0, 0);
+    Hover(QPoint(10, 10));
+    QTest::mousePress(b.hWnd(), Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(shown, 2);
+    QTest::mouseRelease(b.hWnd(), Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(mouseDowns, 0);
+    EXPECT_FALSE(QuButtonTestAccess::MenuClosedOver(b));
+    EXPECT_EQ(QuButtonTestAccess::State(b), 0);
+}
