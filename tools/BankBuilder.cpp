@@ -273,6 +273,16 @@ void WriteContent(sqlite3* db, const Source& source)
     }
 }
 
+// Steps a query: true on a row, false at its end; a read error (a damaged file) raises.
+bool NextRow(sqlite3* db, sqlite3_stmt* stmt)
+{
+    const int rc = sqlite3_step(stmt);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+        Fail(db, "cannot read the bank");
+    }
+    return rc == SQLITE_ROW;
+}
+
 std::string ColumnText(sqlite3_stmt* stmt, int column)
 {
     const unsigned char* text = sqlite3_column_text(stmt, column);
@@ -343,7 +353,7 @@ std::string List(const std::filesystem::path& bank)
 
     Stmt chapters = Prepare(db.get(), "SELECT ChapterID, ChapterName FROM Exam_ThemeChapter ORDER BY ChapterID");
     out << "章节:\n";
-    while (sqlite3_step(chapters.get()) == SQLITE_ROW) {
+    while (NextRow(db.get(), chapters.get())) {
         out << "  " << sqlite3_column_int(chapters.get(), 0) << " " << ColumnText(chapters.get(), 1) << "\n";
     }
 
@@ -351,7 +361,7 @@ std::string List(const std::filesystem::path& bank)
     Stmt quotas = Prepare(db.get(), "SELECT ThemeChapter, ThemeType, ThemeFraction, SelectContent FROM "
                                     "Exam_MContent WHERE Model = ? ORDER BY rowid");
     out << "考试模板:\n";
-    while (sqlite3_step(models.get()) == SQLITE_ROW) {
+    while (NextRow(db.get(), models.get())) {
         const std::string model = ColumnText(models.get(), 2);
         out << "  模板 " << model << " " << ColumnText(models.get(), 0)
             << (sqlite3_column_int(models.get(), 1) == 1 ? " 启用" : " 停用") << " 考试时间 "
@@ -359,7 +369,7 @@ std::string List(const std::filesystem::path& bank)
         BindText(db.get(), quotas.get(), 1, model);
         int count = 0;
         double points = 0;
-        while (sqlite3_step(quotas.get()) == SQLITE_ROW) {
+        while (NextRow(db.get(), quotas.get())) {
             const double each = sqlite3_column_double(quotas.get(), 2);
             const int n = sqlite3_column_int(quotas.get(), 3);
             out << "    章节 " << sqlite3_column_int(quotas.get(), 0) << " "
@@ -376,7 +386,7 @@ std::string List(const std::filesystem::path& bank)
                                        "ThemeAnswer2, ThemeAnswer3, ThemeAnswer4, ThemeAnswer, "
                                        "length(ThemeImage) FROM Exam_Theme ORDER BY ThemeID");
     out << "试题:\n";
-    while (sqlite3_step(questions.get()) == SQLITE_ROW) {
+    while (NextRow(db.get(), questions.get())) {
         sqlite3_stmt* q = questions.get();
         out << "  [" << sqlite3_column_int(q, 0) << "] 章节 " << sqlite3_column_int(q, 1) << " "
             << TypeName(sqlite3_column_int(q, 2)) << "\n";
@@ -395,7 +405,7 @@ std::string List(const std::filesystem::path& bank)
 
     Stmt keys = Prepare(db.get(), "SELECT ID, KeyCode, KeyValues FROM Sys_KeyCfg ORDER BY ID");
     out << "按键:\n";
-    while (sqlite3_step(keys.get()) == SQLITE_ROW) {
+    while (NextRow(db.get(), keys.get())) {
         out << "  " << sqlite3_column_int(keys.get(), 0) << " "
             << (sqlite3_column_type(keys.get(), 1) == SQLITE_NULL ? std::string("(无)") : ColumnText(keys.get(), 1))
             << " " << ColumnText(keys.get(), 2) << "\n";
