@@ -13,6 +13,7 @@
 #include <optional>
 #include <sstream>
 #include <system_error>
+#include <unordered_map>
 #include <unistd.h>
 
 namespace Bank {
@@ -167,14 +168,19 @@ public:
 
     // Stored cipher text of a UTF-8 text. An empty text is stored as one block of padding, so that
     // it deciphers to nothing instead of leaving the reader's previous text in place.
+    // Equal texts give equal stored texts, so repeated options and answers are enciphered once.
     std::string Encipher(const std::string& utf8, const std::string& what)
     {
+        const auto known = mStored.find(utf8);
+        if (known != mStored.end()) {
+            return known->second;
+        }
         const std::u16string text = CodePage::FromUtf8(utf8);
         if (CodePage::FromAnsi(CodePage::ToAnsi(text)) != text) {
             throw BankError(what + " holds characters outside code page 936: " + utf8);
         }
         const std::u16string plain = text.empty() ? std::u16string(1, u'\0') : text;
-        return CodePage::ToUtf8(EncipherQuestionText(mCipher, mKey, plain));
+        return mStored[utf8] = CodePage::ToUtf8(EncipherQuestionText(mCipher, mKey, plain));
     }
 
     // Plain text of a stored cipher text without its padding; nullopt when it cannot be deciphered.
@@ -193,6 +199,7 @@ public:
 private:
     ClQuAK mCipher;
     ByteArray mKey;
+    std::unordered_map<std::string, std::string> mStored;
 };
 
 std::string ReadPicture(const std::filesystem::path& file, int questionId)
