@@ -26,8 +26,14 @@ class QuToolTipWindow;
 //
 // The class is split over several files: QuButtonProperties.cpp (properties, persistence,
 // methods), QuButtonInteraction.cpp (mouse, keys, focus, option groups), QuButtonHook.cpp (window
-// hooks), QuButtonRendering.cpp (drawing core, colour schemes, layout), QuButtonPictures.cpp
-// (pictures and platform probes) and one file per group of style painters.
+// hooks), QuButtonPopup.cpp (own tooltip window, drop-down menu), QuButtonRendering.cpp (drawing
+// core, colour schemes, layout), QuButtonPictures.cpp (pictures and platform probes) and one file
+// per group of style painters.
+//
+// Platform probes answer for this platform: the wide text functions are always used; uxtheme,
+// user32, shell32 and comctl32 count as present with TrackMouseEvent exported (the forms runtime
+// reports leaves); IsThemed follows gdi::IsAppThemed, true on a real display and false on the
+// headless platforms, so that style 13 falls back to style 2 the same way in every test run.
 class QuButton : public UserControl {
 public:
     // Picture types as the picture objects report them.
