@@ -7,8 +7,9 @@
 namespace CodePage {
 namespace {
 
-// One iconv descriptor per call: conversions are short and the program has one thread, but
-// a descriptor carries shift state that must not leak from one text into the next.
+// Opening a descriptor costs far more than converting a short text, and the bank builder converts
+// hundreds of thousands of them, so each direction keeps one descriptor per thread. Its shift state
+// is reset before every text so that nothing leaks from one text into the next.
 class Converter {
 public:
     Converter(const char* to, const char* from) : mHandle(iconv_open(to, from))
@@ -25,6 +26,7 @@ public:
     // (already in the target encoding) and skipped by `skipUnit` bytes of the input.
     std::string Run(const char* in, std::size_t inLeft, std::string_view replacement, std::size_t skipUnit)
     {
+        iconv(mHandle, nullptr, nullptr, nullptr, nullptr);
         std::string out;
         out.resize(inLeft * 2 + 16);
         char* outPtr = out.data();
@@ -65,6 +67,30 @@ private:
     iconv_t mHandle;
 };
 
+Converter& Utf16ToAnsi()
+{
+    thread_local Converter conv("CP936", "UTF-16LE");
+    return conv;
+}
+
+Converter& AnsiToUtf16()
+{
+    thread_local Converter conv("UTF-16LE", "CP936");
+    return conv;
+}
+
+Converter& Utf8ToUtf16()
+{
+    thread_local Converter conv("UTF-16LE", "UTF-8");
+    return conv;
+}
+
+Converter& Utf16ToUtf8()
+{
+    thread_local Converter conv("UTF-8", "UTF-16LE");
+    return conv;
+}
+
 } // namespace
 
 std::string ToAnsiString(std::u16string_view text)
@@ -72,8 +98,7 @@ std::string ToAnsiString(std::u16string_view text)
     if (text.empty()) {
         return {};
     }
-    Converter conv("CP936", "UTF-16LE");
-    return conv.Run(reinterpret_cast<const char*>(text.data()), text.size() * 2, "?", 2);
+    return Utf16ToAnsi().Run(reinterpret_cast<const char*>(text.data()), text.size() * 2, "?", 2);
 }
 
 std::vector<std::uint8_t> ToAnsi(std::u16string_view text)
@@ -87,8 +112,7 @@ std::u16string FromAnsi(const std::uint8_t* bytes, std::size_t count)
     if (count == 0) {
         return {};
     }
-    Converter conv("UTF-16LE", "CP936");
-    const std::string out = conv.Run(reinterpret_cast<const char*>(bytes), count, std::string_view("?\0", 2), 1);
+    const std::string out = AnsiToUtf16().Run(reinterpret_cast<const char*>(bytes), count, std::string_view("?\0", 2), 1);
     std::u16string result(out.size() / 2, u'\0');
     for (std::size_t i = 0; i < result.size(); ++i) {
         result[i] = static_cast<char16_t>(static_cast<std::uint8_t>(out[2 * i]) |
@@ -112,8 +136,7 @@ std::u16string FromUtf8(std::string_view utf8)
     if (utf8.empty()) {
         return {};
     }
-    Converter conv("UTF-16LE", "UTF-8");
-    const std::string out = conv.Run(utf8.data(), utf8.size(), std::string_view("\xFD\xFF", 2), 1);
+    const std::string out = Utf8ToUtf16().Run(utf8.data(), utf8.size(), std::string_view("\xFD\xFF", 2), 1);
     std::u16string result(out.size() / 2, u'\0');
     for (std::size_t i = 0; i < result.size(); ++i) {
         result[i] = static_cast<char16_t>(static_cast<std::uint8_t>(out[2 * i]) |
@@ -127,8 +150,7 @@ std::string ToUtf8(std::u16string_view text)
     if (text.empty()) {
         return {};
     }
-    Converter conv("UTF-8", "UTF-16LE");
-    return conv.Run(reinterpret_cast<const char*>(text.data()), text.size() * 2, "\xEF\xBF\xBD", 2);
+    return Utf16ToUtf8().Run(reinterpret_cast<const char*>(text.data()), text.size() * 2, "\xEF\xBF\xBD", 2);
 }
 
 } // namespace CodePage

@@ -37,3 +37,18 @@ TEST(CodePage, Utf8RoundTrip)
 }
 
 } // namespace
+
+namespace {
+
+TEST(CodePage, ReusedConvertersCarryNothingFromOneTextToTheNext)
+{
+    // A text cut inside a double-byte character must not leave its first byte waiting for the next text.
+    EXPECT_EQ(CodePage::FromAnsi(std::string_view("a\xCE", 2)), u"a?");
+    EXPECT_EQ(CodePage::FromAnsi(std::string_view("A", 1)), u"A"); // CE 41 would be one character
+    EXPECT_EQ(CodePage::FromAnsi(std::string_view("\xCE\xDE", 2)), u"无");
+    for (int i = 0; i < 1000; ++i) {
+        ASSERT_EQ(CodePage::ToAnsiString(u"车身"), "\xB3\xB5\xC9\xED");
+    }
+}
+
+} // namespace
