@@ -174,6 +174,9 @@ UserControl::UserControl()
 
 UserControl::~UserControl()
 {
+    if (mDC != nullptr) {
+        gdi::DeleteDC(mDC);
+    }
     WindowHooks::RemoveAll(mHookOwner);
     WindowHooks::RemoveAll(this);
 }
@@ -227,7 +230,7 @@ void UserControl::EnsureImage()
 {
     const QSize size(std::max(1, TwipsToPixels(Width())), std::max(1, TwipsToPixels(Height())));
     if (mImage.size() != size) {
-        mImage = QImage(size, QImage::Format_ARGB32_Premultiplied);
+        mImage = QImage(size, QImage::Format_RGB32);
         mImage.fill(OleColorToQColor(mBackColor));
     }
 }
@@ -239,6 +242,18 @@ QImage& UserControl::Image()
         window->update();
     }
     return mImage;
+}
+
+gdi::HDC UserControl::hDC()
+{
+    EnsureImage();
+    if (mDC == nullptr) {
+        mDC = gdi::CreateImageDC(&mImage);
+    }
+    if (QWidget* window = hWnd()) {
+        window->update();
+    }
+    return mDC;
 }
 
 double UserControl::ScaleWidth() const

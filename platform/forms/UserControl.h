@@ -2,6 +2,8 @@
 
 #include "ControlHost.h"
 
+#include <Gdi.h>
+
 #include <QColor>
 #include <QFont>
 #include <QImage>
@@ -55,11 +57,14 @@ public:
     QWidget* HostWindow() const override;
     Form* HostForm() const override;
 
-    // The drawing surface: an image of the client size in pixels (ARGB32 premultiplied), filled
-    // with BackColor when (re)made. Reading it for drawing schedules a repaint of the window, so
-    // what the control draws outside Paint appears at the next pass of the event loop.
+    // The drawing surface: an image of the client size in pixels (Format_RGB32), filled with
+    // BackColor when (re)made. Reading it for drawing schedules a repaint of the window, so what
+    // the control draws outside Paint appears at the next pass of the event loop.
     QImage& Image();
     const QImage& Image() const noexcept { return mImage; }
+    // The control's device context, drawing into that surface; owned by the control (never
+    // DeleteDC it). Like Image(), asking for it schedules a repaint.
+    gdi::HDC hDC();
 
     // Client size in the control's scale (pixels by default).
     double ScaleWidth() const;
@@ -149,6 +154,7 @@ private:
     void PaintWindow(QWidget* window);
 
     QImage mImage;
+    gdi::HDC mDC = nullptr;
     int mScaleMode = vbPixels;
     int mBackColor = static_cast<int>(0x8000000F);
     int mForeColor = static_cast<int>(0x80000012);
