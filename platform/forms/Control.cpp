@@ -80,7 +80,7 @@ Form* Control::Parent() const
 QWidget* Control::ContainerWindow() const
 {
     if (mContainer != nullptr) {
-        return mContainer->hWnd();
+        return mContainer->ClientWindow();
     }
     return mHost != nullptr ? mHost->HostWindow() : nullptr;
 }
@@ -109,6 +109,7 @@ void Control::CreateWindowIn(QWidget* parentWindow)
 
 void Control::DestroyWindow()
 {
+    Unloading();
     if (mWindow == nullptr) {
         return;
     }

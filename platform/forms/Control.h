@@ -109,13 +109,17 @@ public:
     // Repaints the control now.
     virtual void Refresh();
 
-    // Whether controls may sit in this one (PictureBox, Frame).
+    // Whether controls may sit in this one (PictureBox, Frame), and the window they sit in (its
+    // client area, inside any border or caption).
     virtual bool IsContainer() const { return false; }
+    virtual QWidget* ClientWindow() const { return hWnd(); }
     // Whether the control can take the focus at all (Label, Image, Line, Timer cannot).
     virtual bool CanTakeFocus() const { return true; }
 
     // Applies one design-data property; returns false for a name the control does not know.
     virtual bool SetDesignProperty(const QString& name, const QVariant& value);
+    // Called once the design properties are applied (or copied, or the control was made in code).
+    virtual void EndDesignLoad() {}
     // Copies the properties a run-time loaded array element takes from element 0 (not Index,
     // Visible or TabIndex).
     virtual void CopyPropertiesFrom(const Control& source);
@@ -143,6 +147,8 @@ protected:
     virtual void ApplyToWidget();
     // Called when the pixel geometry of the window changed (after a move or resize).
     virtual void GeometryChanged() {}
+    // The control is being unloaded (its window, if any, goes now).
+    virtual void Unloading() {}
     virtual void VisibleChanged() {}
     virtual void EnabledChanged() {}
     void UpdateWidgetGeometry();

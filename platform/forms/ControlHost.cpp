@@ -127,6 +127,7 @@ void ControlHost::Bind(::Control& control)
     if (auto* user = dynamic_cast<UserControl*>(&added)) {
         user->InitNew();
     }
+    added.EndDesignLoad();
     Bind(added);
     ApplyTabOrder();
     return added;
@@ -156,6 +157,7 @@ void ControlHost::Bind(::Control& control)
                                         .arg(design.Name, name));
         }
     }
+    control.EndDesignLoad();
     if (auto* user = dynamic_cast<UserControl*>(&control)) {
         user->LoadProperties(design.Bag);
     } else if (design.HasBag) {
@@ -233,6 +235,7 @@ void ControlHost::DestroyControls()
         control.CreateWindowIn(parent);
     }
     control.CopyPropertiesFrom(*first);
+    control.EndDesignLoad();
     mRunTimeElements.push_back(&control);
     Bind(control);
     ApplyTabOrder();

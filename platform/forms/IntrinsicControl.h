@@ -1,0 +1,61 @@
+#pragma once
+
+#include "Control.h"
+#include "Event.h"
+
+#include <QFont>
+
+class QWidget;
+
+// Base of the controls the runtime provides: the colours and font most of them have, and the
+// events the forms handle. Mouse coordinates are twips of the control's own area.
+class IntrinsicControl : public ::Control {
+public:
+    IntrinsicControl();
+
+    Event<> Click;
+    Event<> DblClick;
+    Event<int, int, float, float> MouseDown;
+    Event<int, int, float, float> MouseMove;
+    Event<int, int, float, float> MouseUp;
+    Event<int&, int&> KeyDown;
+    Event<int&, int&> KeyUp;
+    Event<int&> KeyPress;
+    Event<> GotFocus;
+    Event<> LostFocus;
+    Event<> Change;
+
+    // OLE colours &H00BBGGRR or &H800000nn.
+    int BackColor() const noexcept { return mBackColor; }
+    void SetBackColor(int oleColor);
+    int ForeColor() const noexcept { return mForeColor; }
+    void SetForeColor(int oleColor);
+    const QFont& Font() const noexcept { return mFont; }
+    void SetFont(const QFont& font);
+    void SetFontName(const QString& name);
+    void SetFontSize(double points);
+    void SetFontBold(bool bold);
+
+    bool SetDesignProperty(const QString& name, const QVariant& value) override;
+    void CopyPropertiesFrom(const ::Control& source) override;
+
+    void DispatchKeyDown(int& keyCode, int& shift) override { KeyDown(keyCode, shift); }
+    void DispatchKeyUp(int& keyCode, int& shift) override { KeyUp(keyCode, shift); }
+    void DispatchKeyPress(int& keyAscii) override { KeyPress(keyAscii); }
+
+    // Whether a press and release inside the control raises Click (controls whose Click comes
+    // from a change of value raise it themselves).
+    virtual bool ClickOnRelease() const { return true; }
+
+protected:
+    void ApplyToWidget() override;
+    // Pushes colours and font onto the window; controls with their own painting repaint.
+    virtual void AppearanceChanged();
+    // Installs the shared mouse and focus event translation on a window of the control.
+    void WatchEvents(QWidget* window);
+
+private:
+    int mBackColor;
+    int mForeColor;
+    QFont mFont;
+};
