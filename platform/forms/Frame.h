@@ -17,6 +17,7 @@ public:
     int BorderStyle() const noexcept { return mBorderStyle; }
     void SetBorderStyle(int style);
 
+    bool EatsMouseEvents() const override { return true; }
     bool SetDesignProperty(const QString& name, const QVariant& value) override;
     void CopyPropertiesFrom(const ::Control& source) override;
 

@@ -14,6 +14,7 @@ public:
     bool Stretch() const noexcept { return mStretch; }
     void SetStretch(bool value);
 
+    bool EatsMouseEvents() const override { return true; }
     bool SetDesignProperty(const QString& name, const QVariant& value) override;
     void CopyPropertiesFrom(const ::Control& source) override;
     void EndDesignLoad() override;

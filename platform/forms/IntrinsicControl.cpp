@@ -35,7 +35,7 @@ protected:
         case QEvent::MouseButtonRelease:
         case QEvent::MouseButtonDblClick:
             Mouse(window, control, static_cast<QMouseEvent*>(event));
-            break;
+            return control->EatsMouseEvents();
         case QEvent::FocusIn:
             ControlHost::Dispatch([control] { control->GotFocus(); });
             break;
@@ -110,6 +110,7 @@ IntrinsicControl::IntrinsicControl()
 void IntrinsicControl::WatchEvents(QWidget* window)
 {
     window->installEventFilter(SharedFilter());
+    window->setMouseTracking(true);
 }
 
 void IntrinsicControl::ApplyToWidget()

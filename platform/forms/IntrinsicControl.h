@@ -46,6 +46,9 @@ public:
     // Whether a press and release inside the control raises Click (controls whose Click comes
     // from a change of value raise it themselves).
     virtual bool ClickOnRelease() const { return true; }
+    // Whether the control's window has no mouse handling of its own: its mouse events then stop
+    // at the control instead of travelling on to the container, as they do on Windows.
+    virtual bool EatsMouseEvents() const { return false; }
 
 protected:
     void ApplyToWidget() override;

@@ -29,6 +29,7 @@ public:
     bool UseMnemonic() const noexcept { return mUseMnemonic; }
     void SetUseMnemonic(bool value);
 
+    bool EatsMouseEvents() const override { return true; }
     bool SetDesignProperty(const QString& name, const QVariant& value) override;
     void EndDesignLoad() override;
     void CopyPropertiesFrom(const ::Control& source) override;

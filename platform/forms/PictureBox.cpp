@@ -106,7 +106,7 @@ void PictureBox::AppearanceChanged()
 
 void PictureBox::FitToPicture()
 {
-    if (!mAutoSize) {
+    if (!mAutoSize || !mDesignDone) {
         return;
     }
     const QImage image = DecodePicture(mPicture);
@@ -114,6 +114,12 @@ void PictureBox::FitToPicture()
         const int border = 2 * BorderPixels();
         Move(Left(), Top(), PixelsToTwips(image.width() + border), PixelsToTwips(image.height() + border));
     }
+}
+
+void PictureBox::EndDesignLoad()
+{
+    mDesignDone = true;
+    FitToPicture();
 }
 
 void PictureBox::SetPicture(const QByteArray& picture)

@@ -33,7 +33,9 @@ public:
     // Clears the persistent surface to BackColor.
     void Cls();
 
+    bool EatsMouseEvents() const override { return true; }
     bool SetDesignProperty(const QString& name, const QVariant& value) override;
+    void EndDesignLoad() override;
     void CopyPropertiesFrom(const ::Control& source) override;
 
     int BorderPixels() const { return mBorderStyle != 0 ? 2 : 0; }
@@ -53,4 +55,5 @@ private:
     int mBorderStyle = 1;
     int mScaleMode = 1;
     QWidget* mClient = nullptr;
+    bool mDesignDone = false;
 };

@@ -1,0 +1,230 @@
+// Key codes from Qt key events, the form's key preview ahead of the focused control, and focus
+// moves by SendKeys.
+#include <DesignData.h>
+#include <Form.h>
+#include <KeyCodes.h>
+#include <Runtime.h>
+#include <TextBox.h>
+#include <WindowApi.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct KeyCase {
+    int QtKey;
+    Qt::KeyboardModifiers Modifiers;
+    int KeyCode;
+};
+
+// Windows virtual-key codes (winuser.h VK_* values) for the keys the key settings can name.
+const KeyCase kKeys[] = {
+    {Qt::Key_A, Qt::NoModifier, 65},
+    {Qt::Key_Z, Qt::ShiftModifier, 90},
+    {Qt::Key_0, Qt::NoModifier, 48},
+    {Qt::Key_9, Qt::NoModifier, 57},
+    {Qt::Key_0, Qt::KeypadModifier, 96},
+    {Qt::Key_1, Qt::KeypadModifier, 97},
+    {Qt::Key_9, Qt::KeypadModifier, 105},
+    {Qt::Key_Asterisk, Qt::KeypadModifier, 106},
+    {Qt::Key_Plus, Qt::KeypadModifier, 107},
+    {Qt::Key_Minus, Qt::KeypadModifier, 109},
+    {Qt::Key_Period, Qt::KeypadModifier, 110},
+    {Qt::Key_Slash, Qt::KeypadModifier, 111},
+    {Qt::Key_Enter, Qt::KeypadModifier, 13},
+    {Qt::Key_Minus, Qt::NoModifier, 189},
+    {Qt::Key_Plus, Qt::ShiftModifier, 187},
+    {Qt::Key_Equal, Qt::NoModifier, 187},
+    {Qt::Key_Semicolon, Qt::NoModifier, 186},
+    {Qt::Key_Comma, Qt::NoModifier, 188},
+    {Qt::Key_Period, Qt::NoModifier, 190},
+    {Qt::Key_Slash, Qt::NoModifier, 191},
+    {Qt::Key_QuoteLeft, Qt::NoModifier, 192},
+    {Qt::Key_BracketLeft, Qt::NoModifier, 219},
+    {Qt::Key_Backslash, Qt::NoModifier, 220},
+    {Qt::Key_BracketRight, Qt::NoModifier, 221},
+    {Qt::Key_Apostrophe, Qt::NoModifier, 222},
+    {Qt::Key_Exclam, Qt::ShiftModifier, 49},
+    {Qt::Key_F1, Qt::NoModifier, 112},
+    {Qt::Key_F12, Qt::NoModifier, 123},
+    {Qt::Key_Backspace, Qt::NoModifier, 8},
+    {Qt::Key_Tab, Qt::NoModifier, 9},
+    {Qt::Key_Return, Qt::NoModifier, 13},
+    {Qt::Key_Shift, Qt::ShiftModifier, 16},
+    {Qt::Key_Control, Qt::ControlModifier, 17},
+    {Qt::Key_Alt, Qt::AltModifier, 18},
+    {Qt::Key_Pause, Qt::NoModifier, 19},
+    {Qt::Key_CapsLock, Qt::NoModifier, 20},
+    {Qt::Key_Escape, Qt::NoModifier, 27},
+    {Qt::Key_Space, Qt::NoModifier, 32},
+    {Qt::Key_PageUp, Qt::NoModifier, 33},
+    {Qt::Key_PageDown, Qt::NoModifier, 34},
+    {Qt::Key_End, Qt::NoModifier, 35},
+    {Qt::Key_Home, Qt::NoModifier, 36},
+    {Qt::Key_Left, Qt::NoModifier, 37},
+    {Qt::Key_Up, Qt::NoModifier, 38},
+    {Qt::Key_Right, Qt::NoModifier, 39},
+    {Qt::Key_Down, Qt::NoModifier, 40},
+    {Qt::Key_Insert, Qt::NoModifier, 45},
+    {Qt::Key_Delete, Qt::NoModifier, 46},
+    {Qt::Key_Home, Qt::KeypadModifier, 36},
+    {Qt::Key_NumLock, Qt::NoModifier, 144},
+};
+
+TEST(FormsKeyCodes, QtKeysMapOntoVirtualKeyCodes)
+{
+    for (const auto& key : kKeys) {
+        EXPECT_EQ(VirtualKeyFromQt(key.QtKey, key.Modifiers), key.KeyCode) << "Qt key 0x" << std::hex << key.QtKey;
+    }
+    EXPECT_EQ(ShiftMaskFromQt(Qt::ShiftModifier | Qt::AltModifier), 5);
+    EXPECT_EQ(ShiftMaskFromQt(Qt::ControlModifier | Qt::KeypadModifier), 2);
+}
+
+TEST(FormsKeyCodes, VirtualKeysProduceTheirOwnQtKeysBack)
+{
+    for (int code : {65, 90, 48, 57, 96, 105, 106, 107, 109, 110, 111, 112, 123, 186, 187, 188, 189, 190, 191, 192,
+                     219, 220, 221, 222, 8, 13, 27, 32, 33, 34, 35, 36, 37, 38, 39, 40, 45, 46}) {
+        const QtKeyStroke stroke = QtKeyFromVirtualKey(code);
+        EXPECT_EQ(VirtualKeyFromQt(stroke.Key, stroke.Modifiers), code) << code;
+    }
+}
+
+TEST(FormsKeyCodes, KeyPressCodesAreTheTypedCharacters)
+{
+    auto ascii = [](int key, Qt::KeyboardModifiers modifiers, const QString& text) {
+        QKeyEvent event(QEvent::KeyPress, key, modifiers, text);
+        return KeyAsciiFromQt(event);
+    };
+    EXPECT_EQ(ascii(Qt::Key_A, Qt::NoModifier, QStringLiteral("a")), 97);
+    EXPECT_EQ(ascii(Qt::Key_A, Qt::ShiftModifier, QStringLiteral("A")), 65);
+    EXPECT_EQ(ascii(Qt::Key_A, Qt::ControlModifier, QStringLiteral("\x01")), 1);
+    EXPECT_EQ(ascii(Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r")), 13);
+    EXPECT_EQ(ascii(Qt::Key_Escape, Qt::NoModifier, QStringLiteral("\x1b")), 27);
+    EXPECT_EQ(ascii(Qt::Key_5, Qt::KeypadModifier, QStringLiteral("5")), 53);
+    EXPECT_EQ(ascii(Qt::Key_F1, Qt::NoModifier, QString()), 0);
+    EXPECT_EQ(ascii(Qt::Key_Left, Qt::NoModifier, QString()), 0);
+    EXPECT_EQ(ascii(Qt::Key_A, Qt::AltModifier, QStringLiteral("a")), 0);
+}
+
+class PreviewForm : public Form {
+public:
+    PreviewForm() : Form(QStringLiteral("FrmPreview"))
+    {
+        SetDesign(ParseDesign(QStringLiteral(R"(Form FrmPreview
+    KeyPreview = True
+    ClientWidth = 4500
+    ClientHeight = 3000
+    Begin TextBox Text1
+        Left = 120
+        Top = 120
+        Width = 2000
+        Height = 300
+        TabIndex = 0
+    End
+    Begin TextBox Text2
+        Left = 120
+        Top = 600
+        Width = 2000
+        Height = 300
+        TabIndex = 1
+    End
+    Begin TextBox Text3
+        Left = 120
+        Top = 1200
+        Width = 2000
+        Height = 300
+        TabIndex = 2
+        Visible = False
+    End
+End
+)"),
+                              QStringLiteral("preview.form")));
+        OnEvent(QStringLiteral("Text1"), &TextBox::KeyDown, [this](int& keyCode, int& shift) {
+            Log << QStringLiteral("Text1_KeyDown %1 %2").arg(keyCode).arg(shift);
+        });
+        OnEvent(QStringLiteral("Text1"), &TextBox::KeyPress,
+                [this](int& keyAscii) { Log << QStringLiteral("Text1_KeyPress %1").arg(keyAscii); });
+    }
+
+    void Form_KeyDown(int& keyCode, int& shift) override
+    {
+        Log << QStringLiteral("Form_KeyDown %1 %2").arg(keyCode).arg(shift);
+        if (keyCode == 112) {
+            keyCode = 0;
+        }
+    }
+    void Form_KeyPress(int& keyAscii) override
+    {
+        Log << QStringLiteral("Form_KeyPress %1").arg(keyAscii);
+        if (keyAscii == 'x') {
+            keyAscii = 'y';
+        }
+    }
+
+    QStringList Log;
+};
+
+class FormsKeys : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        mForm.Show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(mForm.hWnd()));
+        mForm.Control<TextBox>(QStringLiteral("Text1")).SetFocus();
+    }
+    void TearDown() override
+    {
+        mForm.Unload();
+        QCoreApplication::processEvents();
+        ResetProgramEnded();
+    }
+    PreviewForm mForm;
+};
+
+TEST_F(FormsKeys, TheFormSeesEveryKeyBeforeTheFocusedControlWhichStillGetsIt)
+{
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_7, Qt::KeypadModifier);
+    EXPECT_EQ(mForm.Log, (QStringList{QStringLiteral("Form_KeyDown 103 0"), QStringLiteral("Text1_KeyDown 103 0"),
+                                      QStringLiteral("Form_KeyPress 55"), QStringLiteral("Text1_KeyPress 55")}));
+    EXPECT_EQ(mForm.Control<TextBox>(QStringLiteral("Text1")).Text(), QStringLiteral("7"));
+}
+
+TEST_F(FormsKeys, ACodeSetToZeroInThePreviewKeepsTheKeyFromTheControl)
+{
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+    EXPECT_EQ(mForm.Log, QStringList{QStringLiteral("Form_KeyDown 112 0")});
+}
+
+TEST_F(FormsKeys, ACharacterChangedInThePreviewArrivesChanged)
+{
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_X, Qt::NoModifier);
+    EXPECT_EQ(mForm.Control<TextBox>(QStringLiteral("Text1")).Text(), QStringLiteral("y"));
+}
+
+TEST_F(FormsKeys, SendKeysTabMovesThroughTheVisibleControlsInTabOrder)
+{
+    auto& text1 = mForm.Control<TextBox>(QStringLiteral("Text1"));
+    auto& text2 = mForm.Control<TextBox>(QStringLiteral("Text2"));
+    SendKeys(QStringLiteral("{TAB}"));
+    EXPECT_TRUE(text2.HasFocus());
+    // Text3 is invisible: the order wraps round to Text1.
+    SendKeys(QStringLiteral("{TAB}"));
+    EXPECT_TRUE(text1.HasFocus());
+    SendKeys(QStringLiteral("+{TAB}"));
+    EXPECT_TRUE(text2.HasFocus());
+}
+
+TEST_F(FormsKeys, SetFocusOnAnInvisibleControlIsRunTimeError5)
+{
+    try {
+        mForm.Control<TextBox>(QStringLiteral("Text3")).SetFocus();
+        FAIL() << "no error";
+    } catch (const RuntimeError& error) {
+        EXPECT_EQ(error.Number(), 5);
+    }
+}
+
+} // namespace
