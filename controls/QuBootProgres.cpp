@@ -49,10 +49,7 @@ constexpr int SquareColor = 0x9C9918;
 constexpr int StepTwips = 240;
 constexpr int LastSquareLeft = 1680;
 
-const bool gRegistered = [] {
-    RegisterControlType(QStringLiteral("QuBootProgres"), [] { return std::make_unique<QuBootProgres>(); });
-    return true;
-}();
+const bool gRegistered = (QuBootProgres::Register(), true);
 
 } // namespace
 
@@ -105,4 +102,9 @@ void QuBootProgres::Timer1_Timer()
     if (block.Left() > block.Width() + LastSquareLeft) {
         block.SetLeft(0);
     }
+}
+
+void QuBootProgres::Register()
+{
+    RegisterControlType(QStringLiteral("QuBootProgres"), [] { return std::make_unique<QuBootProgres>(); });
 }

@@ -15,6 +15,9 @@ public:
     QuBootProgres();
 
     QString TypeName() const override { return QStringLiteral("QuBootProgres"); }
+    // Registers the type with the forms runtime's control registry under "QuBootProgres" (also done when
+    // the program is linked with this file; calling it again does no harm).
+    static void Register();
 
     // The timer's Enabled state: True starts the block from where it stands, False stops it there.
     bool Marquee() const;

@@ -77,12 +77,7 @@ RECT MakeRect(int left, int top, int right, int bottom)
     return r;
 }
 
-// Design data names the control by its type; the registry makes it (this file is linked wherever
-// the class is used).
-const bool gRegistered = [] {
-    RegisterControlType(QStringLiteral("QuXPProgress"), [] { return std::make_unique<QuXPProgress>(); });
-    return true;
-}();
+const bool gRegistered = (QuXPProgress::Register(), true);
 
 } // namespace
 
@@ -451,4 +446,9 @@ void QuXPProgress::DestroyBackBuffer()
     if (mDrawDC != nullptr && mDrawDC != mControlDC) {
         mDrawDC = nullptr;
     }
+}
+
+void QuXPProgress::Register()
+{
+    RegisterControlType(QStringLiteral("QuXPProgress"), [] { return std::make_unique<QuXPProgress>(); });
 }

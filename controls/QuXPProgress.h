@@ -22,6 +22,9 @@ public:
     ~QuXPProgress() override;
 
     QString TypeName() const override { return QStringLiteral("QuXPProgress"); }
+    // Registers the type with the forms runtime's control registry under "QuXPProgress" (also done when
+    // the program is linked with this file; calling it again does no harm).
+    static void Register();
 
     // Colour of the bar, &H00BBGGRR; a system colour (&H800000nn) is stored translated, so the
     // getter returns the colour itself.
