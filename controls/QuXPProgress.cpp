@@ -89,9 +89,6 @@ QuXPProgress::QuXPProgress()
 QuXPProgress::~QuXPProgress()
 {
     DestroyBackBuffer();
-    if (mControlDC != nullptr) {
-        DeleteDC(mControlDC);
-    }
 }
 
 std::int32_t QuXPProgress::TranslateColor(std::int32_t color)
@@ -141,10 +138,7 @@ void QuXPProgress::SethDC(std::intptr_t)
 
 HDC QuXPProgress::ControlDC()
 {
-    if (mControlDC == nullptr) {
-        mControlDC = CreateImageDC(&Image());
-    }
-    return mControlDC;
+    return UserControl::hDC();
 }
 
 RECT QuXPProgress::ClientRect() const
@@ -434,6 +428,9 @@ void QuXPProgress::CreateBackBuffer(int width, int height)
 void QuXPProgress::DestroyBackBuffer()
 {
     if (mBackDC != nullptr) {
+        if (mDrawDC == mBackDC) {
+            mDrawDC = nullptr; // drawing makes or finds a context again
+        }
         SelectObject(mBackDC, mOldBitmap);
         DeleteObject(mBackBitmap);
         DeleteDC(mBackDC);
@@ -443,9 +440,6 @@ void QuXPProgress::DestroyBackBuffer()
     mOldBitmap = nullptr;
     mBackWidth = 0;
     mBackHeight = 0;
-    if (mDrawDC != nullptr && mDrawDC != mControlDC) {
-        mDrawDC = nullptr;
-    }
 }
 
 void QuXPProgress::Register()

@@ -86,6 +86,7 @@ private:
     gdi::HDC EnsureBackBuffer(int width, int height);
     void CreateBackBuffer(int width, int height);
     void DestroyBackBuffer();
+    // The control's own surface as a device context (the user control's hDC).
     gdi::HDC ControlDC();
     gdi::RECT ClientRect() const;
 
@@ -114,7 +115,5 @@ private:
     bool mUseBackBuffer = false;
     gdi::HFONT mOldFont = nullptr;
 
-    // The control's own surface as a device context (its hDC), made on first use.
-    gdi::HDC mControlDC = nullptr;
     bool mInPaint = false;
 };
