@@ -159,6 +159,10 @@ void RunChildCommand(const QStringList& words)
         DevMode mode;
         ASSERT_TRUE(EnumDisplaySettings(QString(), ENUM_CURRENT_SETTINGS, mode));
         Say(QStringLiteral("current ") + Describe(mode));
+    } else if (verb == QLatin1String("registry")) {
+        DevMode mode;
+        ASSERT_TRUE(EnumDisplaySettings(QString(), ENUM_REGISTRY_SETTINGS, mode));
+        Say(QStringLiteral("registry ") + Describe(mode));
     } else if (verb == QLatin1String("modes")) {
         QStringList sizes;
         DevMode mode;
@@ -337,10 +341,10 @@ TEST_F(DisplayXvfb, TemporarySwitchTo1024x768AndBack)
 {
     const ChildResult child =
         Run(QString::fromLatin1(Shrink) +
-            "qscreen 800 600;pixels;change 1024 768 16 60 4;current;qscreen 1024 768;restore;current;"
+            "qscreen 800 600;pixels;change 1024 768 16 60 4;current;qscreen 1024 768;registry;restore;current;"
             "qscreen 800 600;modes");
     ASSERT_EQ(child.ExitCode, 0) << child.Output.toStdString();
-    ASSERT_EQ(child.Lines.size(), 11) << child.Output.toStdString();
+    ASSERT_EQ(child.Lines.size(), 12) << child.Output.toStdString();
     EXPECT_EQ(child.Lines[1], "current 800x600 32 60");
     EXPECT_EQ(child.Lines[2], "qscreen 800x600");
     EXPECT_EQ(child.Lines[3], "pixels 800x600 twips 12000x9000");
@@ -349,11 +353,12 @@ TEST_F(DisplayXvfb, TemporarySwitchTo1024x768AndBack)
     EXPECT_THAT(child.Lines[4], testing::HasSubstr("depth stays at 32"));
     EXPECT_EQ(child.Lines[5], "current 1024x768 16 60");
     EXPECT_EQ(child.Lines[6], "qscreen 1024x768");
-    EXPECT_EQ(child.Lines[7], "restore 0");
-    EXPECT_EQ(child.Lines[8], "current 800x600 32 60");
-    EXPECT_EQ(child.Lines[9], "qscreen 800x600");
+    EXPECT_EQ(child.Lines[7], "registry 800x600 32 60"); // what the end of the program puts back
+    EXPECT_EQ(child.Lines[8], "restore 0");
+    EXPECT_EQ(child.Lines[9], "current 800x600 32 60");
+    EXPECT_EQ(child.Lines[10], "qscreen 800x600");
     // The mode made for the switch is gone again; the 800 x 600 one was made to stay.
-    EXPECT_EQ(child.Lines[10], "modes 800x600,1280x1024");
+    EXPECT_EQ(child.Lines[11], "modes 800x600,1280x1024");
 }
 
 TEST_F(DisplayXvfb, PutBackWhenTheProgramEnds)
