@@ -27,11 +27,29 @@ QString Path()
     return path;
 }
 
-QString EXEName() { return QStringLiteral("QKMExam"); }
-QString Title() { return EXEName(); }
-QString ProductName() { return QStringLiteral("车身修复与涂装理论考试练习系统"); }
-int Major() { return 1; }
-int Minor() { return 0; }
-int Revision() { return 0; }
+QString EXEName()
+{
+    return QStringLiteral("QKMExam");
+}
+QString Title()
+{
+    return EXEName();
+}
+QString ProductName()
+{
+    return QStringLiteral("车身修复与涂装理论考试练习系统");
+}
+int Major()
+{
+    return 1;
+}
+int Minor()
+{
+    return 0;
+}
+int Revision()
+{
+    return 0;
+}
 
 } // namespace App

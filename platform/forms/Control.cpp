@@ -185,8 +185,8 @@ void Control::SetHeight(int twips)
 
 void Control::Move(int left, int top, int width, int height)
 {
-    const bool same = left == mLeft && top == mTop && (width < 0 || width == mWidth) &&
-                      (height < 0 || height == mHeight);
+    const bool same =
+        left == mLeft && top == mTop && (width < 0 || width == mWidth) && (height < 0 || height == mHeight);
     mLeft = left;
     mTop = top;
     if (width >= 0) {

@@ -37,7 +37,10 @@ enum MousePointerConstants : int {
 constexpr int TwipsPerPixel = 15;
 // Nearest pixel, ties to even.
 int TwipsToPixels(double twips);
-inline int PixelsToTwips(int pixels) { return pixels * TwipsPerPixel; }
+inline int PixelsToTwips(int pixels)
+{
+    return pixels * TwipsPerPixel;
+}
 
 // The properties every control of a form has (the host's "extender"): its name and index in a
 // control array, its place in twips, visibility, state, tab order, tooltip, tag and pointer.

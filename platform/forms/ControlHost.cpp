@@ -152,24 +152,23 @@ void ControlHost::Bind(::Control& control)
     }
     for (const auto& [name, value] : design.Properties) {
         if (!control.SetDesignProperty(name, value)) {
-            throw RuntimeError(380, QStringLiteral("设计数据第 %1 行: 控件 '%2' 没有属性 '%3'")
-                                        .arg(design.Line)
-                                        .arg(design.Name, name));
+            throw RuntimeError(
+                380,
+                QStringLiteral("设计数据第 %1 行: 控件 '%2' 没有属性 '%3'").arg(design.Line).arg(design.Name, name));
         }
     }
     control.EndDesignLoad();
     if (auto* user = dynamic_cast<UserControl*>(&control)) {
         user->LoadProperties(design.Bag);
     } else if (design.HasBag) {
-        throw RuntimeError(380, QStringLiteral("设计数据第 %1 行: 控件 '%2' 不是用户控件, 不能有属性包")
-                                    .arg(design.Line)
-                                    .arg(design.Name));
+        throw RuntimeError(
+            380,
+            QStringLiteral("设计数据第 %1 行: 控件 '%2' 不是用户控件, 不能有属性包").arg(design.Line).arg(design.Name));
     }
     if (!design.Children.empty()) {
         if (!control.IsContainer()) {
-            throw RuntimeError(380, QStringLiteral("设计数据第 %1 行: 控件 '%2' 不能包含其他控件")
-                                        .arg(design.Line)
-                                        .arg(design.Name));
+            throw RuntimeError(
+                380, QStringLiteral("设计数据第 %1 行: 控件 '%2' 不能包含其他控件").arg(design.Line).arg(design.Name));
         }
         CreateControls(design.Children, &control);
     }

@@ -17,8 +17,7 @@ struct DesignControl;
 struct FormDesign;
 
 // The elements of one control array, as the forms reach them: CmdExam(1), Load CmdSelect(i).
-template <typename T>
-class ControlArray {
+template <typename T> class ControlArray {
 public:
     ControlArray(ControlHost* host, QString name) : mHost(host), mName(std::move(name)) {}
 
@@ -63,18 +62,9 @@ public:
 
     // The named control as its type; run-time error 424 when there is none of that name and
     // type (a fault of the program, not of the user).
-    template <typename T>
-    T& Control(const QString& name) const
-    {
-        return Checked<T>(FindControl(name, -1), name, -1);
-    }
-    template <typename T>
-    ControlArray<T> Array(const QString& name)
-    {
-        return ControlArray<T>(this, name);
-    }
-    template <typename T>
-    T& Array(const QString& name, int index) const
+    template <typename T> T& Control(const QString& name) const { return Checked<T>(FindControl(name, -1), name, -1); }
+    template <typename T> ControlArray<T> Array(const QString& name) { return ControlArray<T>(this, name); }
+    template <typename T> T& Array(const QString& name, int index) const
     {
         return Checked<T>(FindControl(name, index), name, index);
     }
@@ -129,8 +119,7 @@ protected:
 
 private:
     friend class ::Control;
-    template <typename T>
-    T& Checked(::Control* control, const QString& name, int index) const
+    template <typename T> T& Checked(::Control* control, const QString& name, int index) const
     {
         auto* typed = dynamic_cast<T*>(control);
         if (typed == nullptr) {
@@ -154,20 +143,17 @@ private:
     std::vector<const ::Control*> mRunTimeElements;
 };
 
-template <typename T>
-T& ControlArray<T>::operator()(int index) const
+template <typename T> T& ControlArray<T>::operator()(int index) const
 {
     return mHost->template Array<T>(mName, index);
 }
 
-template <typename T>
-bool ControlArray<T>::Exists(int index) const
+template <typename T> bool ControlArray<T>::Exists(int index) const
 {
     return dynamic_cast<T*>(mHost->FindControl(mName, index)) != nullptr;
 }
 
-template <typename T>
-int ControlArray<T>::Count() const
+template <typename T> int ControlArray<T>::Count() const
 {
     int count = 0;
     for (auto* control : mHost->Controls()) {
@@ -178,8 +164,7 @@ int ControlArray<T>::Count() const
     return count;
 }
 
-template <typename T>
-int ControlArray<T>::LBound() const
+template <typename T> int ControlArray<T>::LBound() const
 {
     int bound = -1;
     for (auto* control : mHost->Controls()) {
@@ -191,8 +176,7 @@ int ControlArray<T>::LBound() const
     return bound;
 }
 
-template <typename T>
-int ControlArray<T>::UBound() const
+template <typename T> int ControlArray<T>::UBound() const
 {
     int bound = -1;
     for (auto* control : mHost->Controls()) {
@@ -203,14 +187,12 @@ int ControlArray<T>::UBound() const
     return bound;
 }
 
-template <typename T>
-T& ControlArray<T>::Load(int index) const
+template <typename T> T& ControlArray<T>::Load(int index) const
 {
     return dynamic_cast<T&>(mHost->LoadElement(mName, index));
 }
 
-template <typename T>
-void ControlArray<T>::Unload(int index) const
+template <typename T> void ControlArray<T>::Unload(int index) const
 {
     mHost->UnloadElement(mName, index);
 }

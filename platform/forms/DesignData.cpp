@@ -413,8 +413,8 @@ FormDesign ReadDesignFile(const QString& path)
 
 QString WriteDesign(const FormDesign& design)
 {
-    QString out = QStringLiteral("%1 %2\n").arg(design.Type.isEmpty() ? QStringLiteral("Form") : design.Type,
-                                                 design.Name);
+    QString out =
+        QStringLiteral("%1 %2\n").arg(design.Type.isEmpty() ? QStringLiteral("Form") : design.Type, design.Name);
     for (const auto& [name, value] : design.Properties) {
         out += QStringLiteral("    %1 = %2\n").arg(name, FormatValue(value));
     }

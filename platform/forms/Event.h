@@ -9,8 +9,7 @@
 // connected, synchronously, on the UI thread; arguments a handler may change (KeyAscii, Cancel)
 // are declared as references. Handlers are not guarded here: the one error guard sits at the
 // dispatch of the window-system event that led to the raise.
-template <typename... Args>
-class Event {
+template <typename... Args> class Event {
 public:
     using Handler = std::function<void(Args...)>;
 

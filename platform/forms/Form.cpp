@@ -329,8 +329,8 @@ void Form::ApplyWindowFlags()
     if (mBorderStyle == vbBSNone) {
         flags |= Qt::FramelessWindowHint;
     } else if (mBorderStyle == vbFixedSingle || mBorderStyle == vbFixedDouble || mBorderStyle == vbFixedToolWindow) {
-        flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                 Qt::WindowMinimizeButtonHint;
+        flags |=
+            Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint;
     }
     const bool visible = mWindow->isVisible();
     mWindow->setWindowFlags(flags);

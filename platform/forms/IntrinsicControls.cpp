@@ -13,8 +13,7 @@
 
 namespace {
 
-template <typename T>
-std::pair<QString, ControlFactory> Entry(const char* name)
+template <typename T> std::pair<QString, ControlFactory> Entry(const char* name)
 {
     return {QString::fromLatin1(name), [] { return std::make_unique<T>(); }};
 }
@@ -24,9 +23,15 @@ std::pair<QString, ControlFactory> Entry(const char* name)
 std::vector<std::pair<QString, ControlFactory>> IntrinsicControlFactories()
 {
     return {
-        Entry<CheckBox>("CheckBox"), Entry<ComboBox>("ComboBox"),         Entry<Frame>("Frame"),
-        Entry<Image>("Image"),       Entry<Label>("Label"),               Entry<Line>("Line"),
-        Entry<OptionButton>("OptionButton"), Entry<PictureBox>("PictureBox"), Entry<TextBox>("TextBox"),
+        Entry<CheckBox>("CheckBox"),
+        Entry<ComboBox>("ComboBox"),
+        Entry<Frame>("Frame"),
+        Entry<Image>("Image"),
+        Entry<Label>("Label"),
+        Entry<Line>("Line"),
+        Entry<OptionButton>("OptionButton"),
+        Entry<PictureBox>("PictureBox"),
+        Entry<TextBox>("TextBox"),
         Entry<Timer>("Timer"),
     };
 }

@@ -36,16 +36,16 @@ enum KeyCodeConstants : int {
     vbKeyInsert = 45,
     vbKeyDelete = 46,
     vbKeyHelp = 47,
-    vbKey0 = 48,  // ... vbKey9 = 57
-    vbKeyA = 65,  // ... vbKeyZ = 90
-    vbKeyNumpad0 = 96,  // ... vbKeyNumpad9 = 105
+    vbKey0 = 48,       // ... vbKey9 = 57
+    vbKeyA = 65,       // ... vbKeyZ = 90
+    vbKeyNumpad0 = 96, // ... vbKeyNumpad9 = 105
     vbKeyMultiply = 106,
     vbKeyAdd = 107,
     vbKeySeparator = 108,
     vbKeySubtract = 109,
     vbKeyDecimal = 110,
     vbKeyDivide = 111,
-    vbKeyF1 = 112,  // ... vbKeyF16 = 127
+    vbKeyF1 = 112, // ... vbKeyF16 = 127
     vbKeyNumlock = 144,
     vbKeyScrollLock = 145,
 };

@@ -30,7 +30,10 @@ QByteArray LoadPicture(const QString& path)
     if (path.isEmpty()) {
         return {};
     }
-    QFile file(path);
+    // Paths built the Windows way ("App.Path & \"\\Tivex.dat\"") name the same file here.
+    QString local = path;
+    local.replace(u'\\', u'/');
+    QFile file(local);
     if (!file.open(QIODevice::ReadOnly)) {
         throw RuntimeError(53, QStringLiteral("文件未找到: %1").arg(path));
     }

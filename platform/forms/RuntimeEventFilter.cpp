@@ -21,8 +21,7 @@ Form* FormOf(QWidget* widget)
 
 ::Control* ControlOf(QWidget* widget, Form* form)
 {
-    for (QWidget* current = widget; current != nullptr && current != form->hWnd();
-         current = current->parentWidget()) {
+    for (QWidget* current = widget; current != nullptr && current != form->hWnd(); current = current->parentWidget()) {
         if (::Control* control = ControlFromWindow(current)) {
             return control;
         }

@@ -1,5 +1,6 @@
 #include "UserControl.h"
 
+#include "DesignData.h"
 #include "Form.h"
 #include "KeyCodes.h"
 #include "OleColor.h"
@@ -163,7 +164,6 @@ private:
         const int shift = ShiftMaskFromQt(event->modifiers());
         ControlHost::Dispatch([=] { (control->*handler)(button, shift, x, y); });
     }
-
 };
 
 UserControl::UserControl()
@@ -345,6 +345,11 @@ void UserControl::SetCanGetFocus(bool value)
     if (QWidget* window = hWnd()) {
         window->setFocusPolicy(value ? (TabStop() ? Qt::StrongFocus : Qt::ClickFocus) : Qt::NoFocus);
     }
+}
+
+void UserControl::CreateChildControls(const FormDesign& design)
+{
+    CreateControls(design.Controls);
 }
 
 void UserControl::LoadProperties(const PropertyBag& bag)

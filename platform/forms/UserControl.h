@@ -103,6 +103,11 @@ public:
     const QString& AccessKeys() const noexcept { return mAccessKeys; }
     void SetAccessKeys(const QString& keys) { mAccessKeys = keys.toLower(); }
 
+    // Builds the control's own child controls from design data (a control made of other controls,
+    // laid out in twips inside it); the design's own properties are not used. Call from
+    // UserControl_Initialize, where the control's window exists.
+    void CreateChildControls(const FormDesign& design);
+
     // Run-time creation: ReadProperties from bag (ReadProperties with an empty bag when none).
     void LoadProperties(const PropertyBag& bag);
     // A control placed anew: InitProperties instead of ReadProperties.

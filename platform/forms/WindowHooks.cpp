@@ -120,9 +120,8 @@ private:
             if (window == nullptr || handled) {
                 return;
             }
-            const bool present = std::any_of(Subscribers.begin(), Subscribers.end(), [&](const Subscriber& s) {
-                return s.Owner == owner && s.Proc == proc;
-            });
+            const bool present = std::any_of(Subscribers.begin(), Subscribers.end(),
+                                             [&](const Subscriber& s) { return s.Owner == owner && s.Proc == proc; });
             if (present) {
                 (*proc)(before, handled, result, window.data(), message.Number, message.WParam, 0);
             }

@@ -85,8 +85,8 @@ TEST(FormsKeyCodes, QtKeysMapOntoVirtualKeyCodes)
 
 TEST(FormsKeyCodes, VirtualKeysProduceTheirOwnQtKeysBack)
 {
-    for (int code : {65, 90, 48, 57, 96, 105, 106, 107, 109, 110, 111, 112, 123, 186, 187, 188, 189, 190, 191, 192,
-                     219, 220, 221, 222, 8, 13, 27, 32, 33, 34, 35, 36, 37, 38, 39, 40, 45, 46}) {
+    for (int code : {65,  90,  48,  57,  96,  105, 106, 107, 109, 110, 111, 112, 123, 186, 187, 188, 189, 190, 191,
+                     192, 219, 220, 221, 222, 8,   13,  27,  32,  33,  34,  35,  36,  37,  38,  39,  40,  45,  46}) {
         const QtKeyStroke stroke = QtKeyFromVirtualKey(code);
         EXPECT_EQ(VirtualKeyFromQt(stroke.Key, stroke.Modifiers), code) << code;
     }

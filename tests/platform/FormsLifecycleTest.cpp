@@ -10,8 +10,8 @@
 #include <Runtime.h>
 #include <Timer.h>
 
-#include <QApplication>
 #include <QAbstractButton>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QTest>
@@ -256,8 +256,7 @@ TEST_F(FormsLifecycle, MsgBoxAnswersComeFromTheResponderWithTheTitleOfTheProgram
     answers.Next(vbNo);
     EXPECT_EQ(MsgBox(QStringLiteral("确定要交卷吗?"), vbYesNo + vbQuestion), vbNo);
     EXPECT_EQ(MsgBox(QStringLiteral("默认"), vbYesNo + vbDefaultButton2, QStringLiteral("提示")), vbNo);
-    EXPECT_EQ(MessageBoxA(nullptr, QStringLiteral("退出?"), QStringLiteral("系统"), MB_YESNO | MB_ICONQUESTION),
-              IDYES);
+    EXPECT_EQ(MessageBoxA(nullptr, QStringLiteral("退出?"), QStringLiteral("系统"), MB_YESNO | MB_ICONQUESTION), IDYES);
     ASSERT_EQ(answers.Shown().size(), 3u);
     EXPECT_EQ(answers.Shown()[0].Title, QStringLiteral("QKMExam"));
     EXPECT_EQ(answers.Shown()[0].Buttons, vbYesNo + vbQuestion);

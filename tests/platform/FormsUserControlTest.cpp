@@ -4,8 +4,10 @@
 #include <DesignData.h>
 #include <Form.h>
 #include <KeyCodes.h>
+#include <PictureBox.h>
 #include <PropertyBag.h>
 #include <Runtime.h>
+#include <Timer.h>
 #include <UserControl.h>
 #include <WindowApi.h>
 #include <WindowHooks.h>
@@ -67,6 +69,52 @@ public:
 
 const bool kRegistered = [] {
     RegisterControlType(QStringLiteral("FormsProbe"), [] { return std::make_unique<ProbeControl>(); });
+    return true;
+}();
+
+// A control made only of child controls and a timer, as the splash's marquee bar is.
+class MarqueeControl : public UserControl {
+public:
+    QString TypeName() const override { return QStringLiteral("FormsMarquee"); }
+
+    void UserControl_Initialize() override
+    {
+        CreateChildControls(ParseDesign(QStringLiteral(R"(UserControl FormsMarquee
+    Begin PictureBox Square
+        Left = 240
+        Top = 0
+        Width = 135
+        Height = 135
+        BorderStyle = 0
+        BackColor = &H009C9918&
+    End
+    Begin PictureBox Block(1)
+        Left = 0
+        Top = 0
+        Width = 135
+        Height = 135
+        BorderStyle = 0
+        BackColor = &H0000FF00&
+    End
+    Begin Timer Timer1
+        Interval = 10
+        Enabled = False
+    End
+End
+)"),
+                                        QStringLiteral("marquee.form")));
+        OnEvent(QStringLiteral("Timer1"), &Timer::Tick, [this] {
+            auto& block = Array<PictureBox>(QStringLiteral("Block"), 1);
+            block.SetLeft(block.Left() + 240);
+        });
+    }
+
+    bool Marquee() { return Control<Timer>(QStringLiteral("Timer1")).Enabled(); }
+    void SetMarquee(bool value) { Control<Timer>(QStringLiteral("Timer1")).SetEnabled(value); }
+};
+
+const bool kMarqueeRegistered = [] {
+    RegisterControlType(QStringLiteral("FormsMarquee"), [] { return std::make_unique<MarqueeControl>(); });
     return true;
 }();
 
@@ -161,8 +209,7 @@ TEST(FormsPropertyBag, BagsSurviveTheDesignTextRoundTrip)
     EXPECT_EQ(read.Index, 2);
     EXPECT_EQ(read.Bag.Entries().size(), 4u);
     for (const auto& entry : button.Bag.Entries()) {
-        EXPECT_TRUE(PropertyBag::SameValue(read.Bag.ReadProperty(entry.Name), entry.Value))
-            << entry.Name.toStdString();
+        EXPECT_TRUE(PropertyBag::SameValue(read.Bag.ReadProperty(entry.Name), entry.Value)) << entry.Name.toStdString();
     }
 }
 
@@ -254,6 +301,29 @@ TEST(FormsUserControl, ArrayElementsLoadedAtRunTimeCopyElementZeroAndShareTheHan
     ResetProgramEnded();
 }
 
+TEST(FormsUserControl, AControlMadeOfChildControlsRunsItsOwnTimer)
+{
+    Form form(QStringLiteral("FrmSplash"));
+    form.SetDesign(ParseDesign(QStringLiteral("Form FrmSplash\n Begin FormsMarquee Bar\n  Left = 150\n  Top = 150\n"
+                                              "  Width = 1335\n  Height = 135\n End\nEnd\n"),
+                               QStringLiteral("splash.form")));
+    form.Show();
+    auto& bar = form.Control<MarqueeControl>(QStringLiteral("Bar"));
+    auto& block = bar.Array<PictureBox>(QStringLiteral("Block"), 1);
+    EXPECT_EQ(block.hWnd()->parentWidget(), bar.hWnd());
+    EXPECT_EQ(block.Parent(), &form);
+    EXPECT_FALSE(bar.Marquee());
+    bar.SetMarquee(true);
+    QTRY_VERIFY_WITH_TIMEOUT(block.Left() >= 480, 2000);
+    bar.SetMarquee(false);
+    const int stopped = block.Left();
+    QTest::qWait(50);
+    EXPECT_EQ(block.Left(), stopped);
+    form.Unload();
+    QCoreApplication::processEvents();
+    ResetProgramEnded();
+}
+
 TEST(FormsWindowHooks, EachOwnerKeepsItsHookWhenAnotherLeaves)
 {
     QWidget window;
@@ -262,14 +332,14 @@ TEST(FormsWindowHooks, EachOwnerKeepsItsHookWhenAnotherLeaves)
     int second = 0;
     std::vector<quintptr> activations;
     auto proc = [&](int& counter) {
-        return [&counter, &activations](bool before, bool&, long&, QWidget*, unsigned message, quintptr wParam,
-                                        qintptr) {
-            EXPECT_FALSE(before);
-            if (message == WM_ACTIVATE) {
-                activations.push_back(wParam);
-            }
-            ++counter;
-        };
+        return
+            [&counter, &activations](bool before, bool&, long&, QWidget*, unsigned message, quintptr wParam, qintptr) {
+                EXPECT_FALSE(before);
+                if (message == WM_ACTIVATE) {
+                    activations.push_back(wParam);
+                }
+                ++counter;
+            };
     };
     const int ownerA = 0;
     const int ownerB = 0;
