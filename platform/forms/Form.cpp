@@ -458,6 +458,15 @@ void Form::Discard()
 {
     mUnloading = true;
     FormWindow* window = mWindow;
+    if (QCoreApplication::instance() == nullptr) {
+        // Past the application's end (a form still loaded when static objects go): the window
+        // system is gone, only the bookkeeping is left to do.
+        mWindow = nullptr;
+        auto& forms = LoadedForms();
+        forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
+        mUnloading = false;
+        return;
+    }
     window->hide();
     DestroyControls();
     mWindow = nullptr;

@@ -8,7 +8,10 @@
 #include <Label.h>
 #include <MsgBox.h>
 #include <Runtime.h>
+#include <Screen.h>
 #include <Timer.h>
+#include <WindowApi.h>
+#include <WindowHooks.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -248,6 +251,48 @@ TEST_F(FormsLifecycle, EndUnwindsTheHandlerAndTheModalShowThatWaitsBelowIt)
     EXPECT_FALSE(afterShow);
     EXPECT_TRUE(ProgramEnded());
     EXPECT_FALSE(form.IsLoaded());
+}
+
+TEST_F(FormsLifecycle, ActivatingAnotherFormDeactivatesTheFirstAndTellsItsHooks)
+{
+    struct Watcher : CounterForm {
+        void Form_Activate() override { Events << QStringLiteral("Activate"); }
+        void Form_Deactivate() override { Events << QStringLiteral("Deactivate"); }
+    };
+    Watcher first;
+    Watcher second;
+    first.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(first.hWnd()));
+    std::vector<quintptr> hooked;
+    const int owner = 0;
+    WindowHooks::Install(first.hWnd(), &owner,
+                         [&](bool, bool&, long&, QWidget*, unsigned message, quintptr wParam, qintptr) {
+                             if (message == WM_ACTIVATE) {
+                                 hooked.push_back(wParam);
+                             }
+                         });
+    WindowHooks::AddMessage(first.hWnd(), &owner, WM_ACTIVATE, 1);
+    second.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(second.hWnd()));
+    EXPECT_EQ(first.Events, (QStringList{QStringLiteral("Activate"), QStringLiteral("Deactivate")}));
+    EXPECT_EQ(second.Events, QStringList{QStringLiteral("Activate")});
+    EXPECT_EQ(Form::ActiveForm(), &second);
+    ASSERT_FALSE(hooked.empty());
+    EXPECT_EQ(hooked.back(), static_cast<quintptr>(WA_INACTIVE));
+    WindowHooks::RemoveAll(&owner);
+    second.Unload();
+    first.Unload();
+}
+
+TEST_F(FormsLifecycle, ScreenAndCursorsComeFromTheDisplay)
+{
+    EXPECT_EQ(Screen::Width(), 1280 * 15);
+    EXPECT_EQ(Screen::Height(), 1024 * 15);
+    EXPECT_EQ(Screen::TwipsPerPixelX(), 15);
+    ASSERT_NE(LoadCursor(QStringLiteral("#32649")), nullptr);
+    EXPECT_EQ(LoadCursor(QStringLiteral("#32649")), LoadCursor(IDC_HAND));
+    EXPECT_EQ(LoadCursor(IDC_HAND)->shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(LoadCursor(12345), nullptr);
 }
 
 TEST_F(FormsLifecycle, MsgBoxAnswersComeFromTheResponderWithTheTitleOfTheProgram)

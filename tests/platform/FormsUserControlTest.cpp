@@ -65,6 +65,8 @@ public:
     }
     void UserControl_KeyPress(int& keyAscii) override { Log << QStringLiteral("KeyPress %1").arg(keyAscii); }
     void UserControl_Terminate() override { Log << QStringLiteral("Terminate"); }
+    ~ProbeControl() override { ++Destroyed; }
+    static inline int Destroyed = 0;
 };
 
 const bool kRegistered = [] {
@@ -320,6 +322,26 @@ TEST(FormsUserControl, AControlMadeOfChildControlsRunsItsOwnTimer)
     QTest::qWait(50);
     EXPECT_EQ(block.Left(), stopped);
     form.Unload();
+    QCoreApplication::processEvents();
+    ResetProgramEnded();
+}
+
+TEST(FormsUserControl, AHandlerMayUnloadTheFormOfTheControlThatRaisedItsEvent)
+{
+    ProbeForm form;
+    form.Show();
+    auto& probe = form.Control<ProbeControl>(QStringLiteral("CmdOne"));
+    const int destroyedBefore = ProbeControl::Destroyed;
+    int destroyedInHandler = -1;
+    form.OnEvent(QStringLiteral("CmdOne"), &ProbeControl::Click, [&] {
+        form.Unload();
+        destroyedInHandler = ProbeControl::Destroyed;
+    });
+    QTest::mouseClick(probe.hWnd(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    // The control outlived the handler (its MouseUp still ran on it) and went once the dispatch ended.
+    EXPECT_EQ(destroyedInHandler, destroyedBefore);
+    EXPECT_EQ(ProbeControl::Destroyed, destroyedBefore + 2);
+    EXPECT_FALSE(form.IsLoaded());
     QCoreApplication::processEvents();
     ResetProgramEnded();
 }
