@@ -40,7 +40,20 @@ enum QueryUnloadConstants : int { vbFormControlMenu = 0, vbFormCode = 1, vbAppWi
 // frame is not counted); ScaleWidth and ScaleHeight equal them.
 //
 // A form subclass binds its controls' handlers once, in its constructor, with OnEvent and
-// OnArrayEvent; they attach to every control of that name whenever it is created.
+// OnArrayEvent; they attach to every control of that name whenever it is created:
+//
+//   class FrmKbdSet : public Form {
+//   public:
+//       FrmKbdSet() : Form(QStringLiteral("FrmKbdSet"))   // design data ":/forms/FrmKbdSet.form"
+//       {
+//           OnEvent(QStringLiteral("CmdExit"), &QuButton::Click, [this] { CmdExit_Click(); });
+//           OnArrayEvent(QStringLiteral("OptKey"), &OptionButton::Click, [this](int index) { OptKey_Click(index); });
+//       }
+//       void Form_Load() override { Control<CheckBox>(QStringLiteral("ChekLock")).SetValue(1); }
+//       void Form_KeyDown(int& keyCode, int& shift) override;
+//   };
+//
+// The program shows its first form inside RunGuarded and then runs RunMessageLoop().
 class Form : public ControlHost {
 public:
     // name is the form's name and the base name of its design data file ("FrmMain" ->
