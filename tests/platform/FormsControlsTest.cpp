@@ -10,6 +10,7 @@
 #include <OptionButton.h>
 #include <PictureBox.h>
 #include <Runtime.h>
+#include <TextBox.h>
 
 #include <QApplication>
 #include <QDir>
@@ -238,6 +239,33 @@ TEST_F(FormsControls, AComboListSelectsOnlyWhenToldAndRaisesClickForEachChange)
     combo.AddItem(QStringLiteral("首项"), 0);
     EXPECT_EQ(combo.ListIndex(), 2);
     EXPECT_THROW(combo.SetListIndex(3), RuntimeError);
+}
+
+TEST(FormsTextBox, ChangeFollowsEveryEditAndMaxLengthAndSelectionHold)
+{
+    Form form(QStringLiteral("FrmText"));
+    form.SetDesign(ParseDesign(QStringLiteral("Form FrmText\n Begin TextBox TxtL(0)\n  Width = 2600\n  Height = 330\n"
+                                              "  MaxLength = 5\n End\nEnd\n"),
+                               QStringLiteral("text.form")));
+    QStringList log;
+    form.OnArrayEvent(QStringLiteral("TxtL"), &TextBox::Change, [&](int index) { log << QString::number(index); });
+    form.OnArrayEvent(QStringLiteral("TxtL"), &TextBox::GotFocus, [&](int) { log << QStringLiteral("GotFocus"); });
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.hWnd()));
+    auto& text = form.Array<TextBox>(QStringLiteral("TxtL"), 0);
+    text.SetFocus();
+    QTest::keyClicks(text.hWnd(), QStringLiteral("1234567"));
+    EXPECT_EQ(text.Text(), QStringLiteral("12345"));
+    text.SetText(QStringLiteral("abc"));
+    EXPECT_EQ(log, (QStringList{QStringLiteral("GotFocus"), QStringLiteral("0"), QStringLiteral("0"),
+                                QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0")}));
+    text.SetSelStart(1);
+    text.SetSelLength(5);
+    EXPECT_EQ(text.SelLength(), 2);
+    EXPECT_EQ(text.SelText(), QStringLiteral("bc"));
+    form.Unload();
+    QCoreApplication::processEvents();
+    ResetProgramEnded();
 }
 
 TEST(FormsDesignData, FilesAreFoundInTheDesignFolderAndBadDataIsReportedWithItsLine)

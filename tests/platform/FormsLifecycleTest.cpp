@@ -284,6 +284,22 @@ TEST_F(FormsLifecycle, ActivatingAnotherFormDeactivatesTheFirstAndTellsItsHooks)
     first.Unload();
 }
 
+TEST_F(FormsLifecycle, ABorderlessMaximisedFormOutsideTheTaskBarCoversTheScreen)
+{
+    Form form(QStringLiteral("FrmExam"));
+    form.SetDesign(ParseDesign(QStringLiteral("Form FrmExam\n BorderStyle = 0\n ShowInTaskbar = False\n"
+                                              " WindowState = 2\n ClientWidth = 16245\n ClientHeight = 12555\nEnd\n"),
+                               QStringLiteral("exam.form")));
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.hWnd()));
+    const Qt::WindowFlags flags = form.hWnd()->windowFlags();
+    EXPECT_TRUE(flags.testFlag(Qt::FramelessWindowHint));
+    EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
+    QTRY_COMPARE_WITH_TIMEOUT(form.hWnd()->size(), QSize(1280, 1024), 2000);
+    EXPECT_EQ(form.ScaleWidth(), 1280 * 15);
+    form.Unload();
+}
+
 TEST_F(FormsLifecycle, ScreenAndCursorsComeFromTheDisplay)
 {
     EXPECT_EQ(Screen::Width(), 1280 * 15);
