@@ -1,6 +1,6 @@
 // Screen size and display-mode switching. The in-process cases run on the shared offscreen screen;
 // a smaller screen and a real X server (Xvfb, RandR) need their own process, so those cases start
-// this executable again as a child that runs DisplayChild.Run with a list of commands.
+// this executable again as a child that runs DisplayChildProcess.Run with a list of commands.
 #include "DisplaySettings.h"
 #include "CvtTiming.h"
 #include "TestSupport.h"
@@ -199,7 +199,7 @@ void RunChildCommand(const QStringList& words)
     }
 }
 
-TEST(DisplayChild, Run)
+TEST(DisplayChildProcess, Run)
 {
     const QString commands = qEnvironmentVariable("QKM_DISPLAY_CHILD");
     if (commands.isEmpty()) {
@@ -253,7 +253,7 @@ void StartChild(QProcess& process, const QString& platform, const QString& displ
     }
     process.setProcessEnvironment(env);
     process.setProgram(QCoreApplication::applicationFilePath());
-    process.setArguments({QStringLiteral("--gtest_filter=DisplayChild.Run")});
+    process.setArguments({QStringLiteral("--gtest_filter=DisplayChildProcess.Run")});
     process.setProcessChannelMode(QProcess::SeparateChannels);
     process.start();
 }
