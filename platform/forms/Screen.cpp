@@ -1,10 +1,10 @@
 #include "Screen.h"
 
 #include "Control.h"
+#include "DisplaySettings.h"
 
 #include <QApplication>
 #include <QCursor>
-#include <QScreen>
 
 QCursor CursorForPointer(int pointer, const QByteArray& icon);
 
@@ -12,24 +12,18 @@ namespace {
 
 int gMousePointer = 0;
 
-QSize PixelSize()
-{
-    QScreen* screen = QGuiApplication::primaryScreen();
-    return screen != nullptr ? screen->geometry().size() : QSize(1024, 768);
-}
-
 } // namespace
 
 namespace Screen {
 
 int Width()
 {
-    return PixelsToTwips(PixelSize().width());
+    return DisplaySettings::ScreenWidth();
 }
 
 int Height()
 {
-    return PixelsToTwips(PixelSize().height());
+    return DisplaySettings::ScreenHeight();
 }
 
 int TwipsPerPixelX()
