@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -53,7 +54,8 @@ bool ReadActiveModel(ModelInfo& info)
     if (model.Eof()) {
         return false;
     }
-    info.ModelId = model.Fields(QStringLiteral("Model")).ToString().trimmed();
+    // The id goes into the quota statements exactly as stored; blanks around it still make a whole number.
+    info.ModelId = model.Fields(QStringLiteral("Model")).ToString();
     const Ado::Variant examTime = model.Fields(QStringLiteral("ExamTime"));
     model.Close();
 
@@ -99,7 +101,9 @@ void DrawQuestions(const QString& modelId, int chapter, int type, PaperRandom& r
         badQuota = true;
         return;
     }
-    const std::int16_t n = selectContent.ToInt16();
+    // Read whole rather than as a 16-bit count, so that a quota beyond its range draws nothing or
+    // everything like any other quota below 1 or above what is available, instead of overflowing.
+    const double n = std::nearbyint(selectContent.ToDouble());
     if (n <= 0) {
         return;
     }
@@ -118,7 +122,7 @@ void DrawQuestions(const QString& modelId, int chapter, int type, PaperRandom& r
     if (n >= m) {
         std::fill(marked.begin() + 1, marked.end(), true);
     } else {
-        for (std::int16_t i = 0; i < n; ++i) {
+        for (std::int32_t i = 0; i < static_cast<std::int32_t>(n); ++i) {
             std::int32_t r = random.Next(m);
             while (marked[static_cast<std::size_t>(r)]) {
                 r = random.Next(m);

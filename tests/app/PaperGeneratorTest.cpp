@@ -191,6 +191,41 @@ TEST_F(PaperGeneratorTest, QuotasAtOrAboveWhatIsAvailableTakeEveryQuestion)
     EXPECT_EQ(cfg.GetString(QStringLiteral("System"), QStringLiteral("ThemeCount"), QString()), QStringLiteral("56"));
 }
 
+TEST_F(PaperGeneratorTest, QuotaBeyondSixteenBitsTakesEverythingOrNothing)
+{
+    const auto setQuota = [this](const char* count) {
+        mFixture.OpenBank()->Execute(QStringLiteral("Update Exam_MContent Set SelectContent = ") +
+                                     QLatin1String(count) +
+                                     QStringLiteral(" Where Model='1' And ThemeChapter=1 And ThemeType=1"));
+    };
+    setQuota("40000");
+    PaperRandom random(4);
+    ASSERT_EQ(CreateExamPaper(random), PaperStatus::Created);
+    std::vector<PaperRow> paper = Paper();
+    ASSERT_EQ(paper.size(), 17u) << "all twelve true/false questions, then the five multiple-choice ones";
+    for (int i = 0; i < 12; ++i) {
+        EXPECT_EQ(paper[i].ThemeID, 101 + i);
+    }
+
+    setQuota("-40000");
+    ASSERT_EQ(CreateExamPaper(random), PaperStatus::Created);
+    paper = Paper();
+    ASSERT_EQ(paper.size(), 5u);
+    EXPECT_EQ(paper[0].Type, 3);
+}
+
+TEST_F(PaperGeneratorTest, ModelIdIsMatchedAsStored)
+{
+    // An id with blanks around it is still a whole number, and its quotas are the rows holding the same text.
+    auto bank = mFixture.OpenBank();
+    bank->Execute(QStringLiteral("Update Exam_Model Set Model=' 1 ' Where Model='1'"));
+    bank->Execute(QStringLiteral("Update Exam_MContent Set Model=' 1 ' Where Model='1'"));
+    bank.reset();
+    PaperRandom random(6);
+    ASSERT_EQ(CreateExamPaper(random), PaperStatus::Created);
+    EXPECT_EQ(Paper().size(), 15u);
+}
+
 TEST_F(PaperGeneratorTest, TradeWithApostropheFindsItsModel)
 {
     gApplyType = QStringLiteral("测试'工种");
