@@ -7,10 +7,13 @@
 #include <MsgBox.h>
 #include <Picture.h>
 #include <PropertyBag.h>
+#include <RuntimeError.h>
 #include <WindowApi.h>
 
 #include <QDesktopServices>
 #include <QUrl>
+
+#include <limits>
 
 namespace {
 
@@ -285,7 +288,11 @@ void QuButton::SetMouseIcon(const QByteArray& value)
 
 void QuButton::SetMousePointer(int value)
 {
-    ::Control::SetMousePointer(static_cast<short>(value));
+    // The pointer is a 16-bit Integer: a value it cannot hold is an overflow, not a wrapped code.
+    if (value < std::numeric_limits<short>::min() || value > std::numeric_limits<short>::max()) {
+        throw RuntimeError(6, QStringLiteral("溢出"));
+    }
+    ::Control::SetMousePointer(value);
     NotifyChanged("MousePointer");
 }
 

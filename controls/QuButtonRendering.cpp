@@ -539,7 +539,10 @@ void QuButton::CalcPictureRect()
     int left = mPictureRect.Left;
     int top = mPictureRect.Top;
 
-    if (mCaption.trimmed().isEmpty() || mPictureAlign == 4) {
+    // Only the space character counts here: a caption of tabs, line breaks or ideographic spaces
+    // is still a caption that the picture is placed beside.
+    const bool noCaption = std::all_of(mCaption.cbegin(), mCaption.cend(), [](QChar c) { return c == u' '; });
+    if (noCaption || mPictureAlign == 4) {
         left = (W - pw) / 2;
         top = (H - ph) / 2;
         if (dropDown) {

@@ -4,6 +4,7 @@
 
 #include <Gdi.h>
 #include <PropertyBag.h>
+#include <RuntimeError.h>
 
 #include <QBuffer>
 #include <QImage>
@@ -209,6 +210,13 @@ TEST_F(FormWithButton, PictureRules)
     EXPECT_FALSE(b.HandPointer());
     b.SetMouseIcon(QByteArray());
     EXPECT_EQ(b.MousePointer(), 0);
+
+    // The pointer code is a 16-bit Integer: 70000 does not fit and must not wrap to 4464.
+    b.SetMousePointer(11);
+    EXPECT_EQ(b.MousePointer(), 11);
+    EXPECT_THROW(b.SetMousePointer(70000), RuntimeError);
+    EXPECT_THROW(b.SetMousePointer(-32769), RuntimeError);
+    EXPECT_EQ(b.MousePointer(), 11);
 }
 
 TEST_F(FormWithButton, EnabledReachesTheWindowAndFontChangesRedraw)

@@ -31,6 +31,10 @@ struct QuButtonTestAccess {
     static void SetDisplayAsDefault(QuButton& b, bool value) { b.mDisplayAsDefault = value; }
     static QWidget* ParentHwnd(const QuButton& b) { return b.mParentHwnd; }
     static void Redraw(QuButton& b) { b.RedrawButton(); }
+    // Layout of the last repaint, in pixels of the control.
+    static gdi::RECT CaptionRect(const QuButton& b) { return b.mCaptionRect; }
+    static gdi::RECT PictureRect(const QuButton& b) { return b.mPictureRect; }
+    static gdi::RECT DropDownRect(const QuButton& b) { return b.mDropDownRect; }
     static QuToolTipWindow* ToolTipWindow(const QuButton& b) { return b.mToolTipWnd.data(); }
     static int PopupFlags(const QuButton& b) { return b.mPopupFlags; }
     static bool HasPopupMenu(const QuButton& b) { return b.mHasPopupMenu; }
