@@ -36,7 +36,20 @@ struct PickedQuestion {
     QString ThemeID;
     QString Points;
     QString RightAnswer; // stored cipher text, copied unchanged
+    double PointsValue = 0;
 };
+
+// The scoring sums the points awarded into a 16-bit score, rounded half to even, and the exam screen
+// counts the paper's questions in 16 bits: a paper beyond either would overflow at hand-in.
+bool PaperFitsTheScore(const std::vector<PickedQuestion>& picked)
+{
+    double gained = 0;
+    double lost = 0;
+    for (const PickedQuestion& question : picked) {
+        (question.PointsValue > 0 ? gained : lost) += question.PointsValue;
+    }
+    return picked.size() <= 32767 && std::nearbyint(gained) <= 32767 && std::nearbyint(lost) >= -32768;
+}
 
 struct ModelInfo {
     QString ModelId;
@@ -136,7 +149,8 @@ void DrawQuestions(const QString& modelId, int chapter, int type, PaperRandom& r
     for (std::int32_t position = 1; !questions.Eof(); ++position, questions.MoveNext()) {
         if (marked[static_cast<std::size_t>(position)]) {
             picked.push_back(PickedQuestion{questions.Fields(QStringLiteral("ThemeID")).ToString(), pointsText,
-                                            questions.Fields(QStringLiteral("ThemeAnswer")).ToString()});
+                                            questions.Fields(QStringLiteral("ThemeAnswer")).ToString(),
+                                            points.ToDouble()});
         }
     }
 }
@@ -311,6 +325,9 @@ PaperStatus CreateExamPaper(PaperRandom& random)
     }
     if (picked.empty()) {
         return PaperStatus::NoQuestions;
+    }
+    if (!PaperFitsTheScore(picked)) {
+        return PaperStatus::NoValidModel;
     }
 
     const QString configPath = App::Path() + QStringLiteral("/STheme.cfg.new");

@@ -261,6 +261,22 @@ TEST_F(PaperGeneratorTest, TradeWithoutUsableModelKeepsTheLastPaper)
         EXPECT_EQ(gExamPaperID, paperId);
         EXPECT_EQ(gExamTime, 60);
     }
+
+    // Ten true/false questions of 3277 points each: a perfect paper would not fit the 16-bit score.
+    mFixture.OpenBank()->Execute(
+        QStringLiteral("Update Exam_MContent Set ThemeFraction = 3277 Where Model='1' And ThemeType=1"));
+    gApplyType = QString::fromUtf16(TradeSheetMetal);
+    PaperRandom tooRich(12);
+    EXPECT_EQ(CreateExamPaper(tooRich), PaperStatus::NoValidModel);
+    EXPECT_EQ(Paper(), before);
+    EXPECT_EQ(ConfigBytes(), configBefore);
+    mFixture.OpenBank()->Execute(
+        QStringLiteral("Update Exam_MContent Set ThemeFraction = -3277 Where Model='1' And ThemeType=1"));
+    EXPECT_EQ(CreateExamPaper(tooRich), PaperStatus::NoValidModel) << "nor would a paper of losses";
+    mFixture.OpenBank()->Execute(
+        QStringLiteral("Update Exam_MContent Set ThemeFraction = 3274.7 Where Model='1' And ThemeType=1"));
+    EXPECT_EQ(CreateExamPaper(tooRich), PaperStatus::Created) << "32747 + 5 * 4 points fit";
+
     EXPECT_EQ(PaperStatusText(PaperStatus::NoValidModel),
               QStringLiteral("题库中没有该考试类型的有效考试模板，无法生成试卷！"));
     EXPECT_FALSE(PaperStatusText(PaperStatus::NoQuestions).isEmpty());
