@@ -232,6 +232,9 @@ void QuButton::UserControl_KeyDown(int& keyCode, int& shift)
         }
         if (mMouseDown) {
             SetState(mMouseOver ? 2 : 0);
+        } else if (mSpaceDown) {
+            // The held key repeating: the press already toggled the check or option state once.
+            SetState(2);
         } else {
             mSpaceDown = true;
             if (mMode == 1) {

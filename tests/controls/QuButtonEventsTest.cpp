@@ -183,6 +183,20 @@ TEST_F(ShownForm, EnterAndCheckButtons)
     EXPECT_FALSE(b.Value()); // Enter clicks without toggling
     QTest::keyClick(b.hWnd(), Qt::Key_Space);
     EXPECT_TRUE(b.Value());
+    // Space held down: the keyboard repeats the press, the button still toggles once and clicks once.
+    log.Take();
+    QTest::keyPress(b.hWnd(), Qt::Key_Space);
+    for (int repeat = 0; repeat < 3; ++repeat) {
+        QKeyEvent again(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), true);
+        QApplication::sendEvent(b.hWnd(), &again);
+    }
+    EXPECT_FALSE(b.Value());
+    EXPECT_EQ(QuButtonTestAccess::State(b), 2);
+    QTest::keyRelease(b.hWnd(), Qt::Key_Space);
+    EXPECT_FALSE(b.Value());
+    EXPECT_EQ(log.Take(), QStringList({"Click", "KeyUp"}));
+    QTest::keyClick(b.hWnd(), Qt::Key_Space);
+    EXPECT_TRUE(b.Value());
     Hover(b.hWnd(), QPoint(10, 10));
     QTest::mouseClick(b.hWnd(), Qt::LeftButton, {}, QPoint(10, 10));
     EXPECT_FALSE(b.Value());
