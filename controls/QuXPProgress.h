@@ -15,7 +15,8 @@ class PropertyBag;
 // the value's position (2); an optional centred text. It raises no events.
 //
 // Drawing is in pixels into a back buffer that is copied to the control's surface in one blit;
-// the buffer only grows. Max and Min equal give an empty bar (the fraction counts as 0).
+// the buffer only grows. With Max equal to Min a value above Min gives a full bar, any other an
+// empty one.
 class QuXPProgress : public UserControl {
 public:
     QuXPProgress();

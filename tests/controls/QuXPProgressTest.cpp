@@ -16,6 +16,7 @@
 #include <QWindow>
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <memory>
 
 namespace {
@@ -244,6 +245,91 @@ TEST(QuXPProgressBar, VerticalBarGrowsUpFromTheBottom)
     EXPECT_EQ(column, "###" + std::string(47, '.') + "########..########..########..########..########" + "##");
 }
 
+TEST(QuXPProgressBar, VerticalBandsAndBusyBlocksFadeTowardTheSides)
+{
+    XPForm form(20, 100);
+    QuXPProgress& bar = form.Bar();
+    bar.SetColor(static_cast<std::int32_t>(BarColor));
+    bar.SetOrientation(1);
+    bar.SetScrolling(1);
+    bar.SetValue(100);
+    EXPECT_EQ(bar.BarRect().Top, 0); // -0.02 of the height rounds to -2, back up to a whole step
+    const auto light =
+        Rgb(static_cast<gdi::COLORREF>(QuXPProgress::LightenColor(static_cast<std::int32_t>(BarColor), 150)));
+    const QImage& full = Surface(bar);
+    // Left band x 2-7 light at the outer edge, middle 7-11, right band 12-17 from the colour outward.
+    EXPECT_EQ(full.pixel(2, 50), light);
+    EXPECT_GT(qRed(full.pixel(3, 50)), qRed(full.pixel(6, 50)));
+    for (int x = 7; x <= 12; ++x) {
+        EXPECT_EQ(full.pixel(x, 50), Rgb(BarColor)) << x;
+    }
+    EXPECT_LT(qRed(full.pixel(13, 50)), qRed(full.pixel(17, 50)));
+
+    // Busy: no bar, three 10-row blocks 12 rows apart from the value's position downward.
+    bar.SetScrolling(2);
+    bar.SetValue(50);
+    EXPECT_EQ(bar.BarRect().Top, 50);
+    const QImage& busy = Surface(bar);
+    const auto middle = [](int i) {
+        return Rgb(
+            static_cast<gdi::COLORREF>(QuXPProgress::LightenColor(static_cast<std::int32_t>(BarColor), 200 - 40 * i)));
+    };
+    std::string column;
+    for (int y = 3; y < 98; ++y) {
+        const QRgb p = busy.pixel(10, y);
+        column += p == White ? '.' : p == middle(0) ? '0' : p == middle(1) ? '1' : p == middle(2) ? '2' : '?';
+    }
+    EXPECT_EQ(column, std::string(47, '.') + std::string(10, '0') + ".." + std::string(10, '1') + ".." +
+                          std::string(10, '2') + std::string(14, '.'));
+    EXPECT_EQ(busy.pixel(2, 50),
+              Rgb(static_cast<gdi::COLORREF>(QuXPProgress::LightenColor(static_cast<std::int32_t>(BarColor), 220))));
+}
+
+// Sizes down to nothing and values at the ends of the 32-bit range: no fault, nothing leaked, and the
+// bar never leaves the control sideways.
+TEST(QuXPProgressBar, DegenerateSizesAndValuesDrawWithoutFaultOrLeak)
+{
+    for (auto [width, height] :
+         {std::pair{0, 0}, {1, 1}, {2, 2}, {3, 3}, {0, 17}, {100, 0}, {1, 100}, {12, 12}, {361, 17}}) {
+        XPForm form(width, height);
+        QuXPProgress& bar = form.Bar();
+        bar.SetShowText(true);
+        const int live = gdi::LiveGdiObjects();
+        for (int orientation : {0, 1}) {
+            for (int scrolling : {0, 1, 2}) {
+                bar.SetOrientation(orientation);
+                bar.SetScrolling(scrolling);
+                for (auto [min, max] : {std::pair{0, 100}, {INT_MAX, INT_MIN}, {5, 5}, {INT_MIN, INT_MAX}}) {
+                    bar.SetMin(min);
+                    bar.SetMax(max);
+                    for (int value : {INT_MIN, -1, 0, 5, 50, 100, INT_MAX}) {
+                        bar.SetValue(value);
+                        EXPECT_GE(bar.Fraction(), orientation == 0 ? 0. : -0.02);
+                        EXPECT_LE(bar.Fraction(), 1.);
+                        if (orientation == 0) {
+                            EXPECT_GE(bar.BarRect().Right, 0);
+                            EXPECT_LE(bar.BarRect().Right, width);
+                        } else {
+                            EXPECT_LE(bar.BarRect().Top, bar.BarRect().Bottom);
+                        }
+                    }
+                }
+            }
+        }
+        EXPECT_EQ(gdi::LiveGdiObjects(), live) << width << "x" << height;
+        form.Show();
+        bar.Refresh();
+        QCoreApplication::processEvents();
+    }
+
+    // Min above Max simply counts the other way: (30 - 100) / (0 - 100) = 0.7.
+    XPForm form(100, 17);
+    form.Bar().SetMin(100);
+    form.Bar().SetMax(0);
+    form.Bar().SetValue(30);
+    EXPECT_EQ(form.Bar().BarRect().Right, 70);
+}
+
 TEST(QuXPProgressBar, BusyShowsThreeFadingBlocksAfterTheValue)
 {
     XPForm form(361, 17);
@@ -468,7 +554,7 @@ TEST(QuXPProgressPicture, RendersStatesToPng)
         {0, 0, 0, 1, true, BarColor},   {0, 0, 37, 1, true, BarColor}, {0, 0, 100, 1, true, BarColor},
         {1, 0, 63, 0, false, 0xA85E33}, {2, 0, 45, 0, true, 0xEE4709}, {0, 0, 50, 0, false, Highlight},
     };
-    QImage sheet(410, 30 * 6 + 10, QImage::Format_RGB32);
+    QImage sheet(435, 30 * 6 + 10, QImage::Format_RGB32);
     sheet.fill(QColor(0xF0, 0xF5, 0xFD));
     QPainter painter(&sheet);
     int y = 5;
@@ -488,6 +574,11 @@ TEST(QuXPProgressPicture, RendersStatesToPng)
     tall.Bar().SetOrientation(1);
     tall.Bar().SetValue(60);
     painter.drawImage(380, 10, Surface(tall.Bar()));
+    XPForm tallBusy(20, 170);
+    tallBusy.Bar().SetOrientation(1);
+    tallBusy.Bar().SetScrolling(2);
+    tallBusy.Bar().SetValue(40);
+    painter.drawImage(405, 10, Surface(tallBusy.Bar()));
     painter.end();
     sheet = sheet.scaled(sheet.size() * 2);
     const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/QuXPProgress.png");
