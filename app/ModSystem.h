@@ -82,7 +82,8 @@ private:
 
 enum class PaperStatus {
     Created,
-    NoValidModel,      // no active model of the trade, a model id that is no whole number, no quotas
+    NoValidModel,      // no active model of the trade, a model id that is no whole number, no quotas,
+                       // an exam time outside 1 to 546 minutes, or points beyond the 16-bit score
     NoQuestions,       // the quotas find no question in the bank
     ConfigNotWritable, // STheme.cfg could not be written
 };
