@@ -5,32 +5,42 @@
 #include "Runtime.h"
 #include "UserControl.h"
 
+#include <QCoreApplication>
+#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
 
 namespace {
 
-// Unloaded controls wait here until the dispatch that unloaded them has returned: a handler may
-// unload the form whose control raised the event it runs in, and that control's code continues
-// after the handler.
-struct Discarded {
-    int Depth;
-    std::unique_ptr<::Control> Control;
-};
-
-std::vector<Discarded>& Graveyard()
+// Unloaded controls wait here until no dispatch runs any more and the event loop has got back: a
+// handler may unload a form whose controls have code of their own further down the stack (the
+// scoring form's timer unloads the exam screen while the exam screen's clock tick, which showed
+// the scoring form, is still running), and that code continues once the handlers return.
+std::vector<std::unique_ptr<::Control>>& Graveyard()
 {
-    static auto* graveyard = new std::vector<Discarded>();
+    static auto* graveyard = new std::vector<std::unique_ptr<::Control>>();
     return *graveyard;
+}
+
+bool gReleaseScheduled = false;
+
+void ReleaseNow()
+{
+    // Destroying a control may discard others (a user control's children): take the list first.
+    while (!Graveyard().empty()) {
+        std::vector<std::unique_ptr<::Control>> dead = std::move(Graveyard());
+        Graveyard().clear();
+        dead.clear();
+    }
 }
 
 void Discard(std::unique_ptr<::Control> control)
 {
     control->DestroyWindow();
-    Graveyard().push_back({DispatchDepth(), std::move(control)});
+    Graveyard().push_back(std::move(control));
     if (DispatchDepth() == 0) {
-        ControlHost::ReleaseDiscarded();
+        ReleaseNow();
     }
 }
 
@@ -38,18 +48,21 @@ void Discard(std::unique_ptr<::Control> control)
 
 void ControlHost::ReleaseDiscarded()
 {
-    auto& graveyard = Graveyard();
-    const int depth = DispatchDepth();
-    for (std::size_t i = 0; i < graveyard.size();) {
-        if (graveyard[i].Depth > depth || depth == 0) {
-            std::unique_ptr<::Control> control = std::move(graveyard[i].Control);
-            graveyard.erase(graveyard.begin() + static_cast<std::ptrdiff_t>(i));
-            control.reset();
-            i = 0;
-        } else {
-            ++i;
-        }
+    if (DispatchDepth() != 0 || Graveyard().empty() || gReleaseScheduled) {
+        return;
     }
+    if (QCoreApplication::instance() == nullptr) {
+        ReleaseNow();
+        return;
+    }
+    gReleaseScheduled = true;
+    QTimer::singleShot(0, [] {
+        gReleaseScheduled = false;
+        // Inside a nested loop of a running dispatch it waits: that dispatch asks again as it ends.
+        if (DispatchDepth() == 0) {
+            ReleaseNow();
+        }
+    });
 }
 
 ControlHost::ControlHost() = default;

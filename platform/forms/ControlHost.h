@@ -106,7 +106,8 @@ public:
     // goes through it.
     static bool Dispatch(const std::function<void()>& body);
 
-    // Deletes the unloaded controls whose unloading dispatch has returned (the guard calls it).
+    // Called by the guard as each dispatch ends: once none runs any more, the unloaded controls are
+    // deleted when the event loop gets back.
     static void ReleaseDiscarded();
 
 protected:
