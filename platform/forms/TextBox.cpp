@@ -4,6 +4,8 @@
 
 #include <QLineEdit>
 
+#include <algorithm>
+
 QWidget* TextBox::CreateWidget(QWidget* parentWindow)
 {
     auto* edit = new QLineEdit(parentWindow);
@@ -27,8 +29,8 @@ void TextBox::ApplyToWidget()
     IntrinsicControl::ApplyToWidget();
     if (QLineEdit* edit = Edit()) {
         const QSignalBlocker blocker(edit);
+        ApplyLimit(mText);
         edit->setText(mText);
-        edit->setMaxLength(mMaxLength > 0 ? mMaxLength : 32767);
         edit->setEchoMode(mPasswordChar.isEmpty() ? QLineEdit::Normal : QLineEdit::Password);
         edit->setReadOnly(mLocked);
         edit->setAlignment(mAlignment == 1 ? Qt::AlignRight : mAlignment == 2 ? Qt::AlignHCenter : Qt::AlignLeft);
@@ -41,13 +43,26 @@ QString TextBox::Text() const
     return mText;
 }
 
+void TextBox::ApplyLimit(const QString& text)
+{
+    // The limit holds the user's typing only (as an edit control's text limit does): a longer text
+    // from code stays whole, where Qt would cut it to the limit. The raised limit stays until code
+    // sets another text (changing it while the user edits would move the cursor).
+    if (QLineEdit* edit = Edit()) {
+        const int limit = mMaxLength > 0 ? std::max(mMaxLength, static_cast<int>(text.size())) : 32767;
+        if (edit->maxLength() != limit) {
+            edit->setMaxLength(limit);
+        }
+    }
+}
+
 void TextBox::SetText(const QString& text)
 {
-    QString limited = mMaxLength > 0 ? text.left(mMaxLength) : text;
     if (QLineEdit* edit = Edit()) {
-        edit->setText(limited);
-    } else if (limited != mText) {
-        mText = limited;
+        ApplyLimit(text);
+        edit->setText(text);
+    } else {
+        mText = text;
     }
 }
 

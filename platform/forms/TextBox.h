@@ -11,7 +11,7 @@ public:
 
     QString Text() const;
     void SetText(const QString& text);
-    // 0 means no limit.
+    // The most characters the user can type; 0 means no limit. Text set by code is never cut.
     int MaxLength() const noexcept { return mMaxLength; }
     void SetMaxLength(int length);
     // The character shown for every typed one; empty for plain text.
@@ -41,6 +41,8 @@ protected:
 
 private:
     QLineEdit* Edit() const;
+    // Qt's limit on the line edit: MaxLength, raised to the length of a longer text.
+    void ApplyLimit(const QString& text);
 
     QString mText;
     int mMaxLength = 0;

@@ -268,6 +268,36 @@ TEST(FormsTextBox, ChangeFollowsEveryEditAndMaxLengthAndSelectionHold)
     ResetProgramEnded();
 }
 
+TEST(FormsTextBox, MaxLengthLimitsTypingButNotTextSetByCode)
+{
+    // The key settings show key names of up to 13 characters ("Right Windows") in boxes of at
+    // most 10, and read the names back from the boxes.
+    Form form(QStringLiteral("FrmKeyText"));
+    form.SetDesign(ParseDesign(QStringLiteral("Form FrmKeyText\n Begin TextBox TxtKey(0)\n  Width = 735\n"
+                                              "  Height = 270\n  MaxLength = 10\n End\nEnd\n"),
+                               QStringLiteral("keytext.form")));
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.hWnd()));
+    auto& box = form.Array<TextBox>(QStringLiteral("TxtKey"), 0);
+    box.SetText(QStringLiteral("Right Windows"));
+    EXPECT_EQ(box.Text(), QStringLiteral("Right Windows"));
+    EXPECT_EQ(box.MaxLength(), 10);
+    box.SetFocus();
+    QTest::keyClicks(box.hWnd(), QStringLiteral("x"));
+    EXPECT_EQ(box.Text(), QStringLiteral("Right Windows"));
+
+    box.SetText(QString());
+    QTest::keyClicks(box.hWnd(), QStringLiteral("Scroll Lock"));
+    EXPECT_EQ(box.Text(), QStringLiteral("Scroll Loc"));
+
+    auto& copy = form.Array<TextBox>(QStringLiteral("TxtKey")).Load(1);
+    copy.SetText(QStringLiteral("Application"));
+    EXPECT_EQ(copy.Text(), QStringLiteral("Application"));
+    form.Unload();
+    QCoreApplication::processEvents();
+    ResetProgramEnded();
+}
+
 TEST(FormsDesignData, FilesAreFoundInTheDesignFolderAndBadDataIsReportedWithItsLine)
 {
     QTemporaryDir dir;

@@ -1,5 +1,6 @@
 // Key codes from Qt key events, the form's key preview ahead of the focused control, and focus
 // moves by SendKeys.
+#include <CheckBox.h>
 #include <DesignData.h>
 #include <Form.h>
 #include <KeyCodes.h>
@@ -22,56 +23,31 @@ struct KeyCase {
 
 // Windows virtual-key codes (winuser.h VK_* values) for the keys the key settings can name.
 const KeyCase kKeys[] = {
-    {Qt::Key_A, Qt::NoModifier, 65},
-    {Qt::Key_Z, Qt::ShiftModifier, 90},
-    {Qt::Key_0, Qt::NoModifier, 48},
-    {Qt::Key_9, Qt::NoModifier, 57},
-    {Qt::Key_0, Qt::KeypadModifier, 96},
-    {Qt::Key_1, Qt::KeypadModifier, 97},
-    {Qt::Key_9, Qt::KeypadModifier, 105},
-    {Qt::Key_Asterisk, Qt::KeypadModifier, 106},
-    {Qt::Key_Plus, Qt::KeypadModifier, 107},
-    {Qt::Key_Minus, Qt::KeypadModifier, 109},
-    {Qt::Key_Period, Qt::KeypadModifier, 110},
-    {Qt::Key_Slash, Qt::KeypadModifier, 111},
-    {Qt::Key_Enter, Qt::KeypadModifier, 13},
-    {Qt::Key_Minus, Qt::NoModifier, 189},
-    {Qt::Key_Plus, Qt::ShiftModifier, 187},
-    {Qt::Key_Equal, Qt::NoModifier, 187},
-    {Qt::Key_Semicolon, Qt::NoModifier, 186},
-    {Qt::Key_Comma, Qt::NoModifier, 188},
-    {Qt::Key_Period, Qt::NoModifier, 190},
-    {Qt::Key_Slash, Qt::NoModifier, 191},
-    {Qt::Key_QuoteLeft, Qt::NoModifier, 192},
-    {Qt::Key_BracketLeft, Qt::NoModifier, 219},
-    {Qt::Key_Backslash, Qt::NoModifier, 220},
-    {Qt::Key_BracketRight, Qt::NoModifier, 221},
-    {Qt::Key_Apostrophe, Qt::NoModifier, 222},
-    {Qt::Key_Exclam, Qt::ShiftModifier, 49},
-    {Qt::Key_F1, Qt::NoModifier, 112},
-    {Qt::Key_F12, Qt::NoModifier, 123},
-    {Qt::Key_Backspace, Qt::NoModifier, 8},
-    {Qt::Key_Tab, Qt::NoModifier, 9},
-    {Qt::Key_Return, Qt::NoModifier, 13},
-    {Qt::Key_Shift, Qt::ShiftModifier, 16},
-    {Qt::Key_Control, Qt::ControlModifier, 17},
-    {Qt::Key_Alt, Qt::AltModifier, 18},
-    {Qt::Key_Pause, Qt::NoModifier, 19},
-    {Qt::Key_CapsLock, Qt::NoModifier, 20},
-    {Qt::Key_Escape, Qt::NoModifier, 27},
-    {Qt::Key_Space, Qt::NoModifier, 32},
-    {Qt::Key_PageUp, Qt::NoModifier, 33},
-    {Qt::Key_PageDown, Qt::NoModifier, 34},
-    {Qt::Key_End, Qt::NoModifier, 35},
-    {Qt::Key_Home, Qt::NoModifier, 36},
-    {Qt::Key_Left, Qt::NoModifier, 37},
-    {Qt::Key_Up, Qt::NoModifier, 38},
-    {Qt::Key_Right, Qt::NoModifier, 39},
-    {Qt::Key_Down, Qt::NoModifier, 40},
-    {Qt::Key_Insert, Qt::NoModifier, 45},
-    {Qt::Key_Delete, Qt::NoModifier, 46},
-    {Qt::Key_Home, Qt::KeypadModifier, 36},
-    {Qt::Key_NumLock, Qt::NoModifier, 144},
+    {Qt::Key_A, Qt::NoModifier, 65},           {Qt::Key_Z, Qt::ShiftModifier, 90},
+    {Qt::Key_0, Qt::NoModifier, 48},           {Qt::Key_9, Qt::NoModifier, 57},
+    {Qt::Key_0, Qt::KeypadModifier, 96},       {Qt::Key_1, Qt::KeypadModifier, 97},
+    {Qt::Key_9, Qt::KeypadModifier, 105},      {Qt::Key_Asterisk, Qt::KeypadModifier, 106},
+    {Qt::Key_Plus, Qt::KeypadModifier, 107},   {Qt::Key_Minus, Qt::KeypadModifier, 109},
+    {Qt::Key_Period, Qt::KeypadModifier, 110}, {Qt::Key_Slash, Qt::KeypadModifier, 111},
+    {Qt::Key_Enter, Qt::KeypadModifier, 13},   {Qt::Key_Minus, Qt::NoModifier, 189},
+    {Qt::Key_Plus, Qt::ShiftModifier, 187},    {Qt::Key_Equal, Qt::NoModifier, 187},
+    {Qt::Key_Semicolon, Qt::NoModifier, 186},  {Qt::Key_Comma, Qt::NoModifier, 188},
+    {Qt::Key_Period, Qt::NoModifier, 190},     {Qt::Key_Slash, Qt::NoModifier, 191},
+    {Qt::Key_QuoteLeft, Qt::NoModifier, 192},  {Qt::Key_BracketLeft, Qt::NoModifier, 219},
+    {Qt::Key_Backslash, Qt::NoModifier, 220},  {Qt::Key_BracketRight, Qt::NoModifier, 221},
+    {Qt::Key_Apostrophe, Qt::NoModifier, 222}, {Qt::Key_Exclam, Qt::ShiftModifier, 49},
+    {Qt::Key_F1, Qt::NoModifier, 112},         {Qt::Key_F12, Qt::NoModifier, 123},
+    {Qt::Key_Backspace, Qt::NoModifier, 8},    {Qt::Key_Tab, Qt::NoModifier, 9},
+    {Qt::Key_Return, Qt::NoModifier, 13},      {Qt::Key_Shift, Qt::NoModifier, 16},
+    {Qt::Key_Control, Qt::NoModifier, 17},     {Qt::Key_Alt, Qt::NoModifier, 18},
+    {Qt::Key_Pause, Qt::NoModifier, 19},       {Qt::Key_CapsLock, Qt::NoModifier, 20},
+    {Qt::Key_Escape, Qt::NoModifier, 27},      {Qt::Key_Space, Qt::NoModifier, 32},
+    {Qt::Key_PageUp, Qt::NoModifier, 33},      {Qt::Key_PageDown, Qt::NoModifier, 34},
+    {Qt::Key_End, Qt::NoModifier, 35},         {Qt::Key_Home, Qt::NoModifier, 36},
+    {Qt::Key_Left, Qt::NoModifier, 37},        {Qt::Key_Up, Qt::NoModifier, 38},
+    {Qt::Key_Right, Qt::NoModifier, 39},       {Qt::Key_Down, Qt::NoModifier, 40},
+    {Qt::Key_Insert, Qt::NoModifier, 45},      {Qt::Key_Delete, Qt::NoModifier, 46},
+    {Qt::Key_Home, Qt::KeypadModifier, 36},    {Qt::Key_NumLock, Qt::NoModifier, 144},
 };
 
 TEST(FormsKeyCodes, QtKeysMapOntoVirtualKeyCodes)
@@ -225,6 +201,128 @@ TEST_F(FormsKeys, SetFocusOnAnInvisibleControlIsRunTimeError5)
     } catch (const RuntimeError& error) {
         EXPECT_EQ(error.Number(), 5);
     }
+}
+
+TEST_F(FormsKeys, FocusEventsFollowTheFormsActiveControlNotTheWindowsActivation)
+{
+    auto& text1 = mForm.Control<TextBox>(QStringLiteral("Text1"));
+    auto& text2 = mForm.Control<TextBox>(QStringLiteral("Text2"));
+    QStringList focus;
+    for (const QString& name : {QStringLiteral("Text1"), QStringLiteral("Text2")}) {
+        mForm.OnEvent(name, &TextBox::GotFocus, [&focus, name] { focus << name + QStringLiteral("_GotFocus"); });
+        mForm.OnEvent(name, &TextBox::LostFocus, [&focus, name] { focus << name + QStringLiteral("_LostFocus"); });
+    }
+    // Another window taking the keyboard (a message box, another form) and giving it back.
+    Form other(QStringLiteral("FrmOther"));
+    other.SetDesign(ParseDesign(QStringLiteral("Form FrmOther\n Begin TextBox TxtOther\n  Width = 900\n"
+                                               "  Height = 300\n End\nEnd\n"),
+                                QStringLiteral("other.form")));
+    other.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(other.hWnd()));
+    other.Unload();
+    mForm.hWnd()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(mForm.hWnd()));
+    EXPECT_TRUE(text1.HasFocus());
+    EXPECT_EQ(focus, QStringList{}) << focus.join(u',').toStdString();
+
+    // Enter in the first field moves on to the next one and is consumed there.
+    mForm.OnEvent(QStringLiteral("Text1"), &TextBox::KeyDown, [&](int& keyCode, int&) {
+        if (keyCode == 13) {
+            text2.SetFocus();
+            keyCode = 0;
+        }
+    });
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_TRUE(text2.HasFocus());
+    EXPECT_EQ(focus, (QStringList{QStringLiteral("Text1_LostFocus"), QStringLiteral("Text2_GotFocus")}));
+    EXPECT_FALSE(mForm.Log.contains(QStringLiteral("Text1_KeyPress 13")));
+}
+
+// A form that previews keys while its only focusable control is a check box, as the key settings
+// do; the codes are those the key-name table of the settings lists.
+TEST(FormsKeysPreview, EveryNameableKeyReachesTheFormWithItsCode)
+{
+    struct KbdForm : Form {
+        KbdForm() : Form(QStringLiteral("FrmKbd"))
+        {
+            SetDesign(ParseDesign(QStringLiteral(R"(Form FrmKbd
+    KeyPreview = True
+    Begin TextBox TxtKey(0)
+        Width = 735
+        Height = 270
+        Enabled = False
+    End
+    Begin CheckBox ChekLock
+        Top = 600
+        Width = 1200
+        Height = 300
+        Caption = " 解 锁"
+        Value = 1
+    End
+End
+)"),
+                                  QStringLiteral("kbd.form")));
+        }
+        void Form_KeyDown(int& keyCode, int&) override { Codes.push_back(keyCode); }
+        std::vector<int> Codes;
+    };
+    struct Stroke {
+        int QtKey;
+        Qt::KeyboardModifiers Modifiers;
+        int KeyCode;
+    };
+    const Stroke strokes[] = {
+        {Qt::Key_Backspace, Qt::NoModifier, 8},
+        {Qt::Key_Return, Qt::NoModifier, 13},
+        {Qt::Key_Shift, Qt::NoModifier, 16},
+        {Qt::Key_Control, Qt::NoModifier, 17},
+        {Qt::Key_Alt, Qt::NoModifier, 18},
+        {Qt::Key_Pause, Qt::NoModifier, 19},
+        {Qt::Key_CapsLock, Qt::NoModifier, 20},
+        {Qt::Key_Escape, Qt::NoModifier, 27},
+        {Qt::Key_PageUp, Qt::NoModifier, 33},
+        {Qt::Key_Down, Qt::NoModifier, 40},
+        {Qt::Key_Print, Qt::NoModifier, 44},
+        {Qt::Key_Insert, Qt::NoModifier, 45},
+        {Qt::Key_Delete, Qt::NoModifier, 46},
+        {Qt::Key_5, Qt::NoModifier, 53},
+        {Qt::Key_A, Qt::NoModifier, 65},
+        {Qt::Key_N, Qt::NoModifier, 78},
+        {Qt::Key_Super_L, Qt::NoModifier, 91},
+        {Qt::Key_Super_R, Qt::NoModifier, 92},
+        {Qt::Key_Menu, Qt::NoModifier, 93},
+        {Qt::Key_0, Qt::KeypadModifier, 96},
+        {Qt::Key_7, Qt::KeypadModifier, 103},
+        {Qt::Key_9, Qt::KeypadModifier, 105},
+        {Qt::Key_Asterisk, Qt::KeypadModifier, 106},
+        {Qt::Key_Period, Qt::KeypadModifier, 110},
+        {Qt::Key_F1, Qt::NoModifier, 112},
+        {Qt::Key_F10, Qt::NoModifier, 121},
+        {Qt::Key_F12, Qt::NoModifier, 123},
+        {Qt::Key_NumLock, Qt::NoModifier, 144},
+        {Qt::Key_ScrollLock, Qt::NoModifier, 145},
+        {Qt::Key_Semicolon, Qt::NoModifier, 186},
+        {Qt::Key_QuoteLeft, Qt::NoModifier, 192},
+        {Qt::Key_Apostrophe, Qt::NoModifier, 222},
+        // The keypad's 5 with Num Lock off: a key without a name.
+        {Qt::Key_Clear, Qt::KeypadModifier, 12},
+    };
+    KbdForm form;
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.hWnd()));
+    form.Control<CheckBox>(QStringLiteral("ChekLock")).SetFocus();
+    std::vector<int> expected;
+    for (const auto& stroke : strokes) {
+        QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(stroke.QtKey), stroke.Modifiers);
+        expected.push_back(stroke.KeyCode);
+    }
+    EXPECT_EQ(form.Codes, expected);
+    // None of them toggled the box or reached the disabled text box.
+    EXPECT_EQ(form.Control<CheckBox>(QStringLiteral("ChekLock")).Value(), 1);
+    EXPECT_EQ(form.Array<TextBox>(QStringLiteral("TxtKey"), 0).Text(), QString());
+    form.Unload();
+    QCoreApplication::processEvents();
+    ResetProgramEnded();
 }
 
 } // namespace
