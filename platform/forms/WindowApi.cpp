@@ -19,7 +19,24 @@ struct PointerState {
     QPointer<QWidget> ExplicitCapture;
     std::optional<QPoint> LastGlobalPos;
     const QCursor* Current = nullptr;
+    // The window SetCursor last changed, and the pointer of its own it had before.
+    QPointer<QWidget> CursorWindow;
+    std::optional<QCursor> CursorWindowOwn;
 };
+
+// Gives the window SetCursor changed its own pointer back.
+void RestoreCursorWindow(PointerState& pointer)
+{
+    if (QWidget* window = pointer.CursorWindow.data()) {
+        if (pointer.CursorWindowOwn.has_value()) {
+            window->setCursor(*pointer.CursorWindowOwn);
+        } else {
+            window->unsetCursor();
+        }
+    }
+    pointer.CursorWindow = nullptr;
+    pointer.CursorWindowOwn.reset();
+}
 
 PointerState& Pointer()
 {
@@ -34,6 +51,11 @@ void NoteMouseEvent(QWidget* window, const QMouseEvent& event)
 {
     auto& pointer = Pointer();
     pointer.LastGlobalPos = event.globalPosition().toPoint();
+    if (event.type() == QEvent::MouseMove) {
+        // A cursor set by SetCursor lasts until the pointer moves: then the window's own pointer
+        // shows again, unless the move's handler sets it once more.
+        RestoreCursorWindow(pointer);
+    }
     if (event.type() == QEvent::MouseButtonPress || event.type() == QEvent::MouseButtonDblClick) {
         pointer.PressedWindow = window;
     }
@@ -147,11 +169,14 @@ HCURSOR SetCursor(HCURSOR cursor)
         target = WindowFromPoint(GetCursorPos());
     }
     if (target != nullptr) {
-        if (cursor != nullptr) {
-            target->setCursor(*cursor);
-        } else {
-            target->setCursor(Qt::BlankCursor);
+        if (target != pointer.CursorWindow) {
+            RestoreCursorWindow(pointer);
+            pointer.CursorWindow = target;
+            if (target->testAttribute(Qt::WA_SetCursor)) {
+                pointer.CursorWindowOwn = target->cursor();
+            }
         }
+        target->setCursor(cursor != nullptr ? *cursor : QCursor(Qt::BlankCursor));
     }
     return previous;
 }

@@ -32,7 +32,8 @@ constexpr int IDC_HAND = 32649;
 HCURSOR LoadCursor(int id);
 HCURSOR LoadCursor(const QString& name);
 // Shows the cursor over the window that has the mouse (the capturing one, else the one under the
-// pointer) until that window sets its own pointer again. Returns the previous cursor (may be null).
+// pointer) until the pointer moves again: handlers that want it to stay set it on every MouseMove.
+// Returns the previous cursor (may be null).
 HCURSOR SetCursor(HCURSOR cursor);
 
 // Moves the focus as the keyboard would: "{TAB}" to the next control in tab order of the active

@@ -151,6 +151,36 @@ TEST_F(FormsHost, ABeforeHookThatHandlesAMessageKeepsItFromTheWindow)
     EXPECT_TRUE(mForm.Log.contains(QStringLiteral("GotFocus")));
 }
 
+TEST_F(FormsHost, TheHandCursorLastsUntilThePointerMovesUnlessTheMoveSetsItAgain)
+{
+    // The exam screen shows the hand over its options only while answering: its MouseMove sets the
+    // cursor on every move, and stops doing so after the hand-in.
+    bool answering = true;
+    mForm.OnArrayEvent(QStringLiteral("LabA"), &Label::MouseMove, [&](int, int, int, float, float) {
+        if (answering) {
+            SetCursor(LoadCursor(QStringLiteral("#32649")));
+        }
+    });
+    QWidget* label = mForm.Array<Label>(QStringLiteral("LabA"), 0).hWnd();
+    QTest::mouseMove(label, QPoint(5, 5));
+    EXPECT_EQ(label->cursor().shape(), Qt::PointingHandCursor);
+    QTest::mouseMove(label, QPoint(6, 6));
+    EXPECT_EQ(label->cursor().shape(), Qt::PointingHandCursor);
+    answering = false;
+    QTest::mouseMove(label, QPoint(7, 7));
+    EXPECT_FALSE(label->testAttribute(Qt::WA_SetCursor));
+    EXPECT_EQ(label->cursor().shape(), Qt::ArrowCursor);
+
+    // A window's own pointer comes back after the move.
+    mForm.Array<Label>(QStringLiteral("LabA"), 0).SetMousePointer(vbIbeam);
+    answering = true;
+    QTest::mouseMove(label, QPoint(5, 5));
+    EXPECT_EQ(label->cursor().shape(), Qt::PointingHandCursor);
+    answering = false;
+    QTest::mouseMove(label, QPoint(6, 6));
+    EXPECT_EQ(label->cursor().shape(), Qt::IBeamCursor);
+}
+
 TEST_F(FormsHost, ArrayBoundsFollowLoadsAndUnloadsWithGaps)
 {
     auto labels = mForm.Array<Label>(QStringLiteral("LabA"));
