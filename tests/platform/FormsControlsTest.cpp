@@ -160,6 +160,19 @@ TEST_F(FormsControls, AnAutoSizedLabelWithoutWrapTakesItsTextsWidth)
     EXPECT_NEAR(label.Width() * 2, ten, 60);
 }
 
+TEST_F(FormsControls, CarriageReturnAndLineFeedBreakAnAutoSizedLabelsLine)
+{
+    // The splash's publisher lines are joined by CR LF.
+    auto& label = mForm.Control<Label>(QStringLiteral("LabTheme"));
+    label.SetWordWrap(false);
+    label.SetCaption(QStringLiteral("一二三四"));
+    const int width = label.Width();
+    const int height = label.Height();
+    label.SetCaption(QStringLiteral("一二三四\r\n五六"));
+    EXPECT_EQ(label.Width(), width);
+    EXPECT_EQ(label.Height(), 2 * height);
+}
+
 TEST_F(FormsControls, ArrayElementsLoadedAtRunTimeCopyElementZero)
 {
     auto labels = mForm.Array<Label>(QStringLiteral("LabStInfo"));

@@ -199,6 +199,29 @@ TEST_F(FormsHost, ArrayBoundsFollowLoadsAndUnloadsWithGaps)
     EXPECT_EQ(mForm.Array<Label>(QStringLiteral("LabA")).Count(), 1);
 }
 
+TEST_F(FormsHost, AnArrayElementMayUnloadItselfInItsOwnClickAndBeLoadedAgain)
+{
+    auto labels = mForm.Array<Label>(QStringLiteral("LabA"));
+    QStringList clicks;
+    mForm.OnArrayEvent(QStringLiteral("LabA"), &Label::Click, [&](int index) {
+        clicks << QString::number(index);
+        if (index > 0) {
+            labels.Unload(index);
+        }
+    });
+    auto& second = labels.Load(1);
+    second.SetLeft(900);
+    second.SetVisible(true);
+    QTest::mouseClick(second.hWnd(), Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    EXPECT_FALSE(labels.Exists(1));
+    QCoreApplication::processEvents();
+    auto& again = labels.Load(1);
+    again.SetVisible(true);
+    QTest::mouseClick(again.hWnd(), Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    EXPECT_EQ(clicks, (QStringList{QStringLiteral("1"), QStringLiteral("1")}));
+    EXPECT_EQ(labels.Count(), 1);
+}
+
 TEST(FormsPictures, ImagesTakeTheirPicturesSizeUnlessStretchedAndLinesCoverTheirEnds)
 {
     QImage source(40, 30, QImage::Format_RGB32);
