@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 
 #include <vector>
@@ -58,6 +59,19 @@ QMessageBox::Icon IconOf(int buttons)
     }
 }
 
+// What a box closed without a choice answers: Cancel where it has one, else No, else its first button.
+int UnansweredResult(const std::vector<ButtonSpec>& specs)
+{
+    for (int wanted : {vbCancel, vbNo}) {
+        for (const auto& spec : specs) {
+            if (spec.Result == wanted) {
+                return wanted;
+            }
+        }
+    }
+    return specs.front().Result;
+}
+
 int DefaultIndex(int buttons, std::size_t count)
 {
     const int index = (buttons & 0x300) >> 8;
@@ -77,32 +91,40 @@ int ShowBox(QWidget* owner, const QString& prompt, int buttons, const QString& t
             owner = QApplication::activeWindow();
         }
     }
-    QMessageBox box(owner);
-    box.setWindowTitle(caption);
-    box.setText(prompt);
-    box.setIcon(IconOf(buttons));
-    box.setWindowModality(Qt::ApplicationModal);
+    // On the heap, a child of its owner: when the owner's form is unloaded while the box is up (the
+    // exam clock hands in while the hand-in question waits), the box goes with the window, as an
+    // owned box does, and answers as if closed without a choice.
+    QPointer<QMessageBox> box = new QMessageBox(owner);
+    box->setWindowTitle(caption);
+    box->setText(prompt);
+    box->setIcon(IconOf(buttons));
+    box->setWindowModality(Qt::ApplicationModal);
     const std::vector<ButtonSpec> specs = ButtonsOf(buttons);
     std::vector<std::pair<QAbstractButton*, int>> made;
     for (const auto& spec : specs) {
-        QPushButton* button = box.addButton(QString::fromUtf16(spec.Text), QMessageBox::AcceptRole);
+        QPushButton* button = box->addButton(QString::fromUtf16(spec.Text), QMessageBox::AcceptRole);
         made.emplace_back(button, spec.Result);
         if (spec.Result == vbCancel || (specs.size() == 1 && spec.Result == vbOK)) {
-            box.setEscapeButton(button);
+            box->setEscapeButton(button);
         }
     }
-    box.setDefaultButton(static_cast<QPushButton*>(made[DefaultIndex(buttons, made.size())].first));
+    box->setDefaultButton(static_cast<QPushButton*>(made[DefaultIndex(buttons, made.size())].first));
     QEventLoop loop;
-    QObject::connect(&box, &QMessageBox::finished, &loop, &QEventLoop::quit);
-    box.open();
+    QObject::connect(box, &QMessageBox::finished, &loop, &QEventLoop::quit);
+    QObject::connect(box, &QObject::destroyed, &loop, &QEventLoop::quit);
+    box->open();
     RunNestedLoop(loop);
-    ThrowIfProgramEnded();
-    for (const auto& [button, result] : made) {
-        if (box.clickedButton() == button) {
-            return result;
+    int result = UnansweredResult(specs);
+    if (box != nullptr) {
+        for (const auto& [button, value] : made) {
+            if (box->clickedButton() == button) {
+                result = value;
+            }
         }
+        delete box.data();
     }
-    return specs.size() == 1 ? vbOK : vbCancel;
+    ThrowIfProgramEnded();
+    return result;
 }
 
 } // namespace

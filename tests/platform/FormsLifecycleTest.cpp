@@ -346,4 +346,32 @@ TEST_F(FormsLifecycle, ARealMessageBoxCarriesChineseButtonsAndIsModal)
     EXPECT_EQ(result, vbNo);
 }
 
+TEST_F(FormsLifecycle, ABoxWhoseFormIsUnloadedMeanwhileGoesWithItAndAnswersNo)
+{
+    // The hand-in question waits while the exam clock runs out and the scoring unloads the screen.
+    const MsgBoxResponder saved = SetMsgBoxResponder({});
+    CounterForm form;
+    CounterForm next;
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.hWnd()));
+    bool boxWasUp = false;
+    QTimer::singleShot(0, [&] {
+        boxWasUp = QApplication::activeModalWidget() != nullptr;
+        RunGuarded([&] {
+            next.Show();
+            form.Unload();
+        });
+    });
+    int answer = 0;
+    const bool completed = RunGuarded([&] { answer = MsgBox(QStringLiteral("确定要交卷吗?"), vbYesNo + vbQuestion); });
+    SetMsgBoxResponder(saved);
+    EXPECT_TRUE(completed);
+    EXPECT_TRUE(boxWasUp);
+    EXPECT_EQ(answer, vbNo);
+    EXPECT_FALSE(form.IsLoaded());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_FALSE(ProgramEnded());
+    next.Unload();
+}
+
 } // namespace
