@@ -329,16 +329,30 @@ void Form::ApplyWindowFlags()
     if (mBorderStyle == vbBSNone) {
         flags |= Qt::FramelessWindowHint;
     } else if (mBorderStyle == vbFixedSingle || mBorderStyle == vbFixedDouble || mBorderStyle == vbFixedToolWindow) {
-        flags |=
-            Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint;
+        // Fixed dialogs and tool windows have a close button only; a fixed single border keeps the
+        // minimise button.
+        flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+        if (mBorderStyle == vbFixedSingle) {
+            flags |= Qt::WindowMinimizeButtonHint;
+        }
     }
     const bool visible = mWindow->isVisible();
     mWindow->setWindowFlags(flags);
-    if (mBorderStyle != vbSizable && mBorderStyle != vbSizableToolWindow && mBorderStyle != vbBSNone) {
-        mWindow->setFixedSize(mWindow->size());
-    }
+    ApplyFixedSize();
     if (visible) {
         mWindow->show();
+    }
+}
+
+void Form::ApplyFixedSize()
+{
+    // The user cannot resize a fixed border; code can (Move, Width, Height). The size is the
+    // form's own, not the window's: at load the window does not have it yet.
+    if (mBorderStyle == vbSizable || mBorderStyle == vbSizableToolWindow || mBorderStyle == vbBSNone) {
+        mWindow->setMinimumSize(0, 0);
+        mWindow->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    } else {
+        mWindow->setFixedSize(std::max(1, TwipsToPixels(mWidth)), std::max(1, TwipsToPixels(mHeight)));
     }
 }
 
@@ -658,6 +672,7 @@ void Form::Move(int left, int top, int width, int height)
         mHeight = height;
     }
     if (mWindow != nullptr) {
+        ApplyFixedSize();
         mWindow->setGeometry(TwipsToPixels(mLeft), TwipsToPixels(mTop), std::max(1, TwipsToPixels(mWidth)),
                              std::max(1, TwipsToPixels(mHeight)));
     }

@@ -169,6 +169,7 @@ private:
     friend class RuntimeEventFilter;
     void ApplyDesignProperty(const QString& name, const QVariant& value);
     void ApplyWindowFlags();
+    void ApplyFixedSize();
     void PlaceWindow();
     void ExitModalLoop();
     void Activated();

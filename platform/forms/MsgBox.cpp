@@ -85,10 +85,10 @@ int ShowBox(QWidget* owner, const QString& prompt, int buttons, const QString& t
         return Responder()(MessageBoxRequest{prompt, caption, buttons});
     }
     if (owner == nullptr) {
+        // Only a loaded form owns the box: the active window may be an unloaded form's, waiting to
+        // be deleted, and would take the box with it.
         if (Form* active = Form::ActiveForm()) {
             owner = active->hWnd();
-        } else {
-            owner = QApplication::activeWindow();
         }
     }
     // On the heap, a child of its owner: when the owner's form is unloaded while the box is up (the

@@ -300,6 +300,27 @@ TEST_F(FormsLifecycle, ABorderlessMaximisedFormOutsideTheTaskBarCoversTheScreen)
     form.Unload();
 }
 
+TEST_F(FormsLifecycle, AFixedDialogHasNeitherMinimiseNorMaximiseButton)
+{
+    // The results form: caption "评分", fixed dialog border.
+    Form form(QStringLiteral("FrmExamResults"));
+    form.SetDesign(ParseDesign(QStringLiteral("Form FrmExamResults\n Caption = \"评分\"\n BorderStyle = 3\n"
+                                              " ClientWidth = 4800\n ClientHeight = 2685\nEnd\n"),
+                               QStringLiteral("results.form")));
+    form.Show();
+    const Qt::WindowFlags flags = form.hWnd()->windowFlags();
+    EXPECT_TRUE(flags.testFlag(Qt::WindowTitleHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_EQ(form.hWnd()->size(), QSize(320, 179));
+    EXPECT_EQ(form.hWnd()->windowTitle(), QStringLiteral("评分"));
+    // Code may still resize it.
+    form.Move(form.Left(), form.Top(), 6000, 3000);
+    EXPECT_EQ(form.hWnd()->size(), QSize(400, 200));
+    form.Unload();
+}
+
 TEST_F(FormsLifecycle, ScreenAndCursorsComeFromTheDisplay)
 {
     EXPECT_EQ(Screen::Width(), 1280 * 15);
