@@ -2,11 +2,13 @@
 // screen's clock tick shows the scoring form modally; the scoring form's timer unloads it, shows
 // the results modally, and then unloads the exam screen whose tick is still running below; Enter
 // on the results unloads them and shows the main menu. Also timers changed inside their handlers.
+#include <ControlRegistry.h>
 #include <DesignData.h>
 #include <Form.h>
 #include <Label.h>
 #include <Runtime.h>
 #include <Timer.h>
+#include <UserControl.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -15,6 +17,33 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+// A button as the exam screen's hand-in button: Click on the release, then its own code goes on
+// with the control (redrawing its state) after the handler has returned.
+class HandInButton : public UserControl {
+public:
+    QString TypeName() const override { return QStringLiteral("FormsHandInButton"); }
+    Event<> Click;
+    void UserControl_MouseUp(int, int, float, float) override
+    {
+        mDown = false;
+        Click();
+        // Touches the control after the handler, as a redraw does.
+        mDrawnAfterClick = !mDown;
+        Refresh();
+    }
+    void UserControl_Paint() override { Image().fill(mDown ? Qt::darkGray : Qt::lightGray); }
+    void UserControl_MouseDown(int, int, float, float) override { mDown = true; }
+
+private:
+    bool mDown = false;
+    bool mDrawnAfterClick = false;
+};
+
+const bool kRegistered = [] {
+    RegisterControlType(QStringLiteral("FormsHandInButton"), [] { return std::make_unique<HandInButton>(); });
+    return true;
+}();
 
 FormDesign DesignOf(const char* text)
 {
@@ -131,11 +160,23 @@ public:
     Begin Timer Timer1
         Interval = 20
     End
+    Begin FormsHandInButton CmdExam(2)
+        Left = 3000
+        Top = 3000
+        Width = 1095
+        Height = 495
+    End
 End
 )"));
         OnEvent(QStringLiteral("Timer1"), &Timer::Tick, [this] { Timer1_Timer(); });
+        OnArrayEvent(QStringLiteral("CmdExam"), &HandInButton::Click, [this](int) { HandIn(); });
     }
-    void Form_Load() override { mFlow.Events << QStringLiteral("Exam.Load"); }
+    void SetClockRunning(bool running) { mClockRunning = running; }
+    void Form_Load() override
+    {
+        mFlow.Events << QStringLiteral("Exam.Load");
+        Control<Timer>(QStringLiteral("Timer1")).SetEnabled(mClockRunning);
+    }
     void Form_Unload(int&) override { mFlow.Events << QStringLiteral("Exam.Unload"); }
 
     void Timer1_Timer()
@@ -143,6 +184,10 @@ End
         // The clock ran out: stop it and hand in.
         Control<Timer>(QStringLiteral("Timer1")).SetEnabled(false);
         Control<Label>(QStringLiteral("LabTime")).SetVisible(false);
+        HandIn();
+    }
+    void HandIn()
+    {
         mFlow.Events << QStringLiteral("Exam.HandIn");
         mScoring.Show(vbModal);
         mFlow.Events << (IsLoaded() ? QStringLiteral("Exam.AfterScoring loaded")
@@ -152,6 +197,7 @@ End
 private:
     Flow& mFlow;
     ScoringForm& mScoring;
+    bool mClockRunning = true;
 };
 
 void ScoringForm::Timer1_Timer()
@@ -239,6 +285,20 @@ TEST_F(FormsHandOver, ASecondHandInInTheSameRunGoesTheSameWayOnFreshControls)
     EXPECT_FALSE(ProgramEnded());
     // Disabled at design, the scoring timer was enabled again by the new load.
     EXPECT_TRUE(mFlow.Events.contains(QStringLiteral("Results.Load")));
+}
+
+TEST_F(FormsHandOver, HandingInByTheButtonUnloadsTheScreenWhoseButtonIsStillReleasing)
+{
+    mExam.SetClockRunning(false);
+    PressEnterOnceShown(mResults);
+    RunGuarded([this] { mExam.Show(); });
+    QWidget* button = mExam.Array<HandInButton>(QStringLiteral("CmdExam"), 2).hWnd();
+    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    QTRY_VERIFY_WITH_TIMEOUT(mMain.IsLoaded() && !mExam.IsLoaded(), 5000);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(mFlow.Events.last(), QStringLiteral("Exam.AfterScoring unloaded"));
+    EXPECT_EQ(mFlow.Events.count(QStringLiteral("Exam.HandIn")), 1);
+    EXPECT_FALSE(ProgramEnded());
 }
 
 TEST_F(FormsHandOver, UnloadingTheLastFormFromItsOwnTimerEndsTheProgramOnce)
