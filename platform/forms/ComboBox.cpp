@@ -140,7 +140,11 @@ QString ComboBox::Text() const
     if (mStyle != 2 && Box() != nullptr && Box()->lineEdit() != nullptr) {
         return Box()->lineEdit()->text();
     }
-    return mListIndex >= 0 ? mItems.at(mListIndex) : mText;
+    if (mListIndex >= 0) {
+        return mItems.at(mListIndex);
+    }
+    // A drop-down list shows only its items: nothing selected, no text.
+    return mStyle == 2 ? QString() : mText;
 }
 
 void ComboBox::SetText(const QString& text)

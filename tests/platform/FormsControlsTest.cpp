@@ -252,6 +252,13 @@ TEST_F(FormsControls, AComboListSelectsOnlyWhenToldAndRaisesClickForEachChange)
     combo.AddItem(QStringLiteral("首项"), 0);
     EXPECT_EQ(combo.ListIndex(), 2);
     EXPECT_THROW(combo.SetListIndex(3), RuntimeError);
+    // With nothing selected a drop-down list shows no text (the module chooser's "no text" check).
+    combo.RemoveItem(2);
+    EXPECT_EQ(combo.ListIndex(), -1);
+    EXPECT_EQ(combo.Text(), QString());
+    combo.SetListIndex(0);
+    combo.SetListIndex(-1);
+    EXPECT_EQ(combo.Text(), QString());
 }
 
 TEST(FormsTextBox, ChangeFollowsEveryEditAndMaxLengthAndSelectionHold)
