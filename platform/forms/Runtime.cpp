@@ -197,7 +197,11 @@ void QuitProgram()
     // Deferred: the handler that unloaded the last form may still show another one.
     QTimer::singleShot(0, [] {
         if (!State().Ended && Form::Forms().empty()) {
-            FinishProgram();
+            // Outside any dispatch: nothing the end hook throws may reach Qt.
+            try {
+                FinishProgram();
+            } catch (...) {
+            }
         }
     });
 }

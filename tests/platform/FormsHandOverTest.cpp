@@ -16,6 +16,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 namespace {
 
 // A button as the exam screen's hand-in button: Click on the release, then its own code goes on
@@ -317,6 +319,16 @@ TEST_F(FormsHandOver, UnloadingTheLastFormFromItsOwnTimerEndsTheProgramOnce)
     QCoreApplication::processEvents();
     EXPECT_EQ(ends, 1);
     EXPECT_FALSE(splash.IsLoaded());
+
+    // An end hook that fails (the display cannot be put back) does not take Qt down with it.
+    ResetProgramEnded();
+    SetProgramEndHook([&] {
+        ++ends;
+        throw std::runtime_error("display");
+    });
+    splash.Show();
+    QTRY_VERIFY_WITH_TIMEOUT(ProgramEnded(), 2000);
+    EXPECT_EQ(ends, 2);
 }
 
 TEST(FormsTimers, IntervalAndEnabledChangedInsideTheHandlerTakeEffectFromThatTick)
