@@ -236,6 +236,12 @@ TEST_F(FormsKeys, FocusEventsFollowTheFormsActiveControlNotTheWindowsActivation)
     EXPECT_TRUE(text2.HasFocus());
     EXPECT_EQ(focus, (QStringList{QStringLiteral("Text1_LostFocus"), QStringLiteral("Text2_GotFocus")}));
     EXPECT_FALSE(mForm.Log.contains(QStringLiteral("Text1_KeyPress 13")));
+
+    // Unloading the form is no loss of focus either (the main menu's login checks run in LostFocus).
+    mForm.Unload();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(focus.size(), 2);
+    mForm.Show();
 }
 
 // A form that previews keys while its only focusable control is a check box, as the key settings
