@@ -299,40 +299,46 @@ void ClQuAK::MakeDecryptKeys(std::int32_t Nb)
     }
 }
 
-template <int Nb> void ClQuAK::EncryptBlock(const std::uint8_t* in, std::uint8_t* out) const
+namespace {
+
+// One block through the table-driven rounds. Enciphering and deciphering differ only in their round
+// keys, tables, last-round S-box and the direction of the row shifts, so both run this routine.
+// Unrolled, the column indices (c + Ci) mod Nb are constants and the state stays in registers
+// (three to four times faster for 8 columns).
+using Table = std::array<std::uint32_t, 256>;
+
+template <int Nb, int C1, int C2, int C3>
+void RunRounds(const std::uint8_t* in, std::uint8_t* out, const std::uint32_t* k, int rounds, const Table& t0,
+               const Table& t1, const Table& t2, const Table& t3, const Table& lastBox)
 {
-    constexpr int C1 = Shifts<Nb>::C1, C2 = Shifts<Nb>::C2, C3 = Shifts<Nb>::C3;
     std::uint32_t x[Nb];
     std::uint32_t y[Nb];
-    const std::uint32_t* k = EncKey.data();
     for (int c = 0; c < Nb; ++c) {
         x[c] = LoadWord(in + 4 * c) ^ k[c];
     }
-    // Unrolled, the column indices (c + Ci) mod Nb are constants and the state stays in registers
-    // (three to four times faster for 8 columns).
-    auto round = [this](const std::uint32_t* from, std::uint32_t* to, const std::uint32_t* roundKey) {
+    auto round = [&](const std::uint32_t* from, std::uint32_t* to, const std::uint32_t* roundKey) {
 #pragma GCC unroll 8
         for (int c = 0; c < Nb; ++c) {
-            to[c] = EncTable0[Byte(from[c], 0)] ^ EncTable1[Byte(from[(c + C1) % Nb], 1)] ^
-                    EncTable2[Byte(from[(c + C2) % Nb], 2)] ^ EncTable3[Byte(from[(c + C3) % Nb], 3)] ^ roundKey[c];
+            to[c] = t0[Byte(from[c], 0)] ^ t1[Byte(from[(c + C1) % Nb], 1)] ^ t2[Byte(from[(c + C2) % Nb], 2)] ^
+                    t3[Byte(from[(c + C3) % Nb], 3)] ^ roundKey[c];
         }
     };
-    // Rounds - 1 (odd) full rounds: pairs that go x -> y -> x, then one x -> y.
+    // rounds - 1 (odd) full rounds: pairs that go x -> y -> x, then one x -> y.
     int r = 1;
-    for (; r + 1 < Rounds; r += 2) {
+    for (; r + 1 < rounds; r += 2) {
         round(x, y, k + Nb * r);
         round(y, x, k + Nb * (r + 1));
     }
-    if (r < Rounds) {
+    if (r < rounds) {
         round(x, y, k + Nb * r);
     } else {
         std::copy(x, x + Nb, y);
     }
-    const std::uint32_t* last = k + Nb * Rounds;
+    const std::uint32_t* last = k + Nb * rounds;
 #pragma GCC unroll 8
     for (int c = 0; c < Nb; ++c) {
-        x[c] = (SBox[Byte(y[c], 0)] & 0xFFu) ^ (SBox[Byte(y[(c + C1) % Nb], 1)] & 0xFF00u) ^
-               (SBox[Byte(y[(c + C2) % Nb], 2)] & 0xFF0000u) ^ (SBox[Byte(y[(c + C3) % Nb], 3)] & 0xFF000000u) ^
+        x[c] = (lastBox[Byte(y[c], 0)] & 0xFFu) ^ (lastBox[Byte(y[(c + C1) % Nb], 1)] & 0xFF00u) ^
+               (lastBox[Byte(y[(c + C2) % Nb], 2)] & 0xFF0000u) ^ (lastBox[Byte(y[(c + C3) % Nb], 3)] & 0xFF000000u) ^
                last[c];
     }
     for (int c = 0; c < Nb; ++c) {
@@ -340,43 +346,19 @@ template <int Nb> void ClQuAK::EncryptBlock(const std::uint8_t* in, std::uint8_t
     }
 }
 
+} // namespace
+
+template <int Nb> void ClQuAK::EncryptBlock(const std::uint8_t* in, std::uint8_t* out) const
+{
+    RunRounds<Nb, Shifts<Nb>::C1, Shifts<Nb>::C2, Shifts<Nb>::C3>(in, out, EncKey.data(), Rounds, EncTable0, EncTable1,
+                                                                  EncTable2, EncTable3, SBox);
+}
+
 template <int Nb> void ClQuAK::DecryptBlock(const std::uint8_t* in, std::uint8_t* out) const
 {
     // Column (c - Ci) mod Nb, written as (c + Nb - Ci) mod Nb.
-    constexpr int C1 = Nb - Shifts<Nb>::C1, C2 = Nb - Shifts<Nb>::C2, C3 = Nb - Shifts<Nb>::C3;
-    std::uint32_t x[Nb];
-    std::uint32_t y[Nb];
-    const std::uint32_t* k = DecKey.data();
-    for (int c = 0; c < Nb; ++c) {
-        x[c] = LoadWord(in + 4 * c) ^ k[c];
-    }
-    auto round = [this](const std::uint32_t* from, std::uint32_t* to, const std::uint32_t* roundKey) {
-#pragma GCC unroll 8
-        for (int c = 0; c < Nb; ++c) {
-            to[c] = DecTable0[Byte(from[c], 0)] ^ DecTable1[Byte(from[(c + C1) % Nb], 1)] ^
-                    DecTable2[Byte(from[(c + C2) % Nb], 2)] ^ DecTable3[Byte(from[(c + C3) % Nb], 3)] ^ roundKey[c];
-        }
-    };
-    int r = 1;
-    for (; r + 1 < Rounds; r += 2) {
-        round(x, y, k + Nb * r);
-        round(y, x, k + Nb * (r + 1));
-    }
-    if (r < Rounds) {
-        round(x, y, k + Nb * r);
-    } else {
-        std::copy(x, x + Nb, y);
-    }
-    const std::uint32_t* last = k + Nb * Rounds;
-#pragma GCC unroll 8
-    for (int c = 0; c < Nb; ++c) {
-        x[c] = (InvSBox[Byte(y[c], 0)] & 0xFFu) ^ (InvSBox[Byte(y[(c + C1) % Nb], 1)] & 0xFF00u) ^
-               (InvSBox[Byte(y[(c + C2) % Nb], 2)] & 0xFF0000u) ^ (InvSBox[Byte(y[(c + C3) % Nb], 3)] & 0xFF000000u) ^
-               last[c];
-    }
-    for (int c = 0; c < Nb; ++c) {
-        StoreWord(out + 4 * c, x[c]);
-    }
+    RunRounds<Nb, Nb - Shifts<Nb>::C1, Nb - Shifts<Nb>::C2, Nb - Shifts<Nb>::C3>(
+        in, out, DecKey.data(), Rounds, DecTable0, DecTable1, DecTable2, DecTable3, InvSBox);
 }
 
 void ClQuAK::BlockEncrypt(const ByteArray& plaintext, ByteArray& ciphertext, std::int32_t p, std::int32_t q) const
