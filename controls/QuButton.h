@@ -259,6 +259,8 @@ private:
 
     // ---- pictures and probes ----
     void DrawPicture(const gdi::RECT& r, std::int32_t silhouette);
+    int PictureEffectOfState() const;
+    int DisabledPictureOpacity(bool& grey) const;
     void DrawPictureTransparent(gdi::HDC hdc, int x, int y, int width, int height, const Picture& picture,
                                 std::int32_t transparentColor, std::int32_t silhouette);
     void DrawPictureAlpha(gdi::HDC hdc, int x, int y, int width, int height, const Picture& picture,

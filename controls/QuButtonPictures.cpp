@@ -103,23 +103,38 @@ void QuButton::DrawPicture(const RECT& r, std::int32_t silhouette)
     }
 }
 
+int QuButton::PictureEffectOfState() const
+{
+    return mButtonState == 1 ? mPictureEffectOnOver : mButtonState == 2 ? mPictureEffectOnDown : 0;
+}
+
+// Both picture paths fade a disabled picture alike: mode 0 to a fixed 52 %, mode 1 to three
+// quarters of the normal opacity and grey; any other mode leaves opacity 0.
+int QuButton::DisabledPictureOpacity(bool& grey) const
+{
+    grey = false;
+    if (mEnabled) {
+        return 0;
+    }
+    if (mDisabledPictureMode == 0) {
+        return 52;
+    }
+    if (mDisabledPictureMode == 1) {
+        grey = true;
+        return static_cast<int>(std::nearbyint(mPictureOpacity * 0.75));
+    }
+    return 0;
+}
+
 void QuButton::DrawPictureTransparent(HDC hdc, int x, int y, int width, int height, const Picture& picture,
                                       std::int32_t transparentColor, std::int32_t silhouette)
 {
     if (width == 0 || height == 0 || picture.IsNothing() || picture.Image.isNull()) {
         return;
     }
-    const int effect = mButtonState == 1 ? mPictureEffectOnOver : mButtonState == 2 ? mPictureEffectOnDown : 0;
-    int disabledOpacity = 0;
+    const int effect = PictureEffectOfState();
     bool grey = false;
-    if (!mEnabled) {
-        if (mDisabledPictureMode == 0) {
-            disabledOpacity = 52;
-        } else if (mDisabledPictureMode == 1) {
-            disabledOpacity = static_cast<int>(std::nearbyint(mPictureOpacity * 0.75));
-            grey = true;
-        }
-    }
+    const int disabledOpacity = DisabledPictureOpacity(grey);
     const int opacity = mButtonState == 1 ? mPictureOpacityOnOver : (mEnabled ? mPictureOpacity : disabledOpacity);
     const int sRed = QuButtonColors::Red(silhouette);
     const int sGreen = QuButtonColors::Green(silhouette);
@@ -218,17 +233,9 @@ void QuButton::DrawPictureAlpha(HDC hdc, int x, int y, int width, int height, co
     if (width == 0 || height == 0 || picture.IsNothing() || picture.Image.isNull()) {
         return;
     }
-    const int effect = mButtonState == 1 ? mPictureEffectOnOver : mButtonState == 2 ? mPictureEffectOnDown : 0;
-    int disabledOpacity = 0;
+    const int effect = PictureEffectOfState();
     bool grey = false;
-    if (!mEnabled) {
-        if (mDisabledPictureMode == 0) {
-            disabledOpacity = 52;
-        } else if (mDisabledPictureMode == 1) {
-            disabledOpacity = static_cast<int>(std::nearbyint(mPictureOpacity * 0.75));
-            grey = true;
-        }
-    }
+    const int disabledOpacity = DisabledPictureOpacity(grey);
     const int opacity = !mEnabled ? disabledOpacity : mButtonState == 1 ? mPictureOpacityOnOver : mPictureOpacity;
     const int sRed = QuButtonColors::Red(silhouette);
     const int sGreen = QuButtonColors::Green(silhouette);

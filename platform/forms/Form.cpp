@@ -118,17 +118,33 @@ void FormWindow::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
 }
 
+namespace {
+
+// The arguments of the forms' mouse events: button mask, shift mask and the position in twips.
+struct MouseArgs {
+    int Button;
+    int Shift;
+    float X;
+    float Y;
+};
+
+MouseArgs MouseArgsOf(const QMouseEvent& event, Qt::MouseButtons buttons)
+{
+    return {MouseButtonsToVb(buttons), ShiftMaskFromQt(event.modifiers()),
+            static_cast<float>(event.position().x() * TwipsPerPixel),
+            static_cast<float>(event.position().y() * TwipsPerPixel)};
+}
+
+} // namespace
+
 void FormWindow::mousePressEvent(QMouseEvent* event)
 {
     NoteMouseEvent(this, *event);
     mPressed = true;
     if (mForm != nullptr) {
         Form* form = mForm;
-        const int button = MouseButtonsToVb(event->button());
-        const int shift = ShiftMaskFromQt(event->modifiers());
-        const auto x = static_cast<float>(event->position().x() * TwipsPerPixel);
-        const auto y = static_cast<float>(event->position().y() * TwipsPerPixel);
-        ControlHost::Dispatch([=] { form->Form_MouseDown(button, shift, x, y); });
+        const MouseArgs a = MouseArgsOf(*event, event->button());
+        ControlHost::Dispatch([=] { form->Form_MouseDown(a.Button, a.Shift, a.X, a.Y); });
     }
 }
 
@@ -137,11 +153,8 @@ void FormWindow::mouseMoveEvent(QMouseEvent* event)
     NoteMouseEvent(this, *event);
     if (mForm != nullptr) {
         Form* form = mForm;
-        const int button = MouseButtonsToVb(event->buttons());
-        const int shift = ShiftMaskFromQt(event->modifiers());
-        const auto x = static_cast<float>(event->position().x() * TwipsPerPixel);
-        const auto y = static_cast<float>(event->position().y() * TwipsPerPixel);
-        ControlHost::Dispatch([=] { form->Form_MouseMove(button, shift, x, y); });
+        const MouseArgs a = MouseArgsOf(*event, event->buttons());
+        ControlHost::Dispatch([=] { form->Form_MouseMove(a.Button, a.Shift, a.X, a.Y); });
     }
 }
 
@@ -152,16 +165,13 @@ void FormWindow::mouseReleaseEvent(QMouseEvent* event)
     mPressed = false;
     if (mForm != nullptr) {
         Form* form = mForm;
-        const int button = MouseButtonsToVb(event->button());
-        const int shift = ShiftMaskFromQt(event->modifiers());
-        const auto x = static_cast<float>(event->position().x() * TwipsPerPixel);
-        const auto y = static_cast<float>(event->position().y() * TwipsPerPixel);
+        const MouseArgs a = MouseArgsOf(*event, event->button());
         ControlHost::Dispatch([=] {
             if (click) {
                 form->Form_Click();
             }
             if (form->IsLoaded()) {
-                form->Form_MouseUp(button, shift, x, y);
+                form->Form_MouseUp(a.Button, a.Shift, a.X, a.Y);
             }
         });
     }
