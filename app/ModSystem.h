@@ -39,8 +39,9 @@ inline QString gExamPaperID;       // "yyyymmddhhnnss"
 inline std::int16_t gExamTime = 0; // minutes
 inline std::unique_ptr<Ado::Connection> gConn;
 inline std::unique_ptr<ReadConfig> gSysIni;
-inline std::int16_t gScreenWidth = 0;  // twips
-inline std::int16_t gScreenHeight = 0; // twips
+// Twips, 32 bits wide: a display beyond 2184 pixels would overflow 16.
+inline std::int32_t gScreenWidth = 0;
+inline std::int32_t gScreenHeight = 0;
 inline QString gDealerLine;
 inline QString gTitleSuffix;
 inline std::int16_t gThemeCount = 0;
@@ -58,6 +59,20 @@ QString GetProductTitle();
 // A blank, "V", major, ".", minor and revision run together: 1.4.7 gives " V1.47".
 QString GetVersionText();
 QString GetSystemTitle();
+
+// The three distributor lines that System.ini [CompanyInfo] Company selects (2, 3, 5); empty for
+// any other value.
+QString DealerLine(std::int32_t company);
+// Reads [CompanyInfo] Company from System.ini (made empty when missing) into gDealerLine and
+// gTitleSuffix ("-", two blanks, the line).
+void LoadCompanyInfo();
+// Stores the screen size in gScreenWidth and gScreenHeight. A screen below 1024 x 768 pixels is
+// switched to 1024 x 768 after the candidate agrees; any other answer ends the program at once.
+void CheckScreenResolution();
+// A temporary switch of the display mode, put back when the program ends; returns the platform's
+// DISP_CHANGE code.
+std::int32_t ChangeDisplayMode(std::int32_t width, std::int32_t height, std::int16_t bitsPerPixel,
+                               std::int32_t frequency);
 
 // The connection string of the question bank in the program's folder.
 QString ConnectionString();

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QScreen>
 
 QCursor CursorForPointer(int pointer, const QByteArray& icon);
 
@@ -16,14 +17,25 @@ int gMousePointer = 0;
 
 namespace Screen {
 
+// The forms lay out in the window system's logical pixels (a desktop that scales its display by a
+// device pixel ratio above 1 shows fewer of them than it has device pixels), so the screen they
+// measure is counted in the same pixels; otherwise a scaled screen would be laid out off-centre.
+static QSize LogicalPixels()
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        return screen->size();
+    }
+    return DisplaySettings::ScreenPixels();
+}
+
 int Width()
 {
-    return DisplaySettings::ScreenWidth();
+    return LogicalPixels().width() * ::TwipsPerPixel;
 }
 
 int Height()
 {
-    return DisplaySettings::ScreenHeight();
+    return LogicalPixels().height() * ::TwipsPerPixel;
 }
 
 int TwipsPerPixelX()

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <Form.h>
+
+class FrmExam : public Form {
+public:
+    FrmExam();
+};

@@ -1,0 +1,10 @@
+#include "FrmExamResults.h"
+
+#include "DefaultForms.h"
+
+Form& Forms::FrmExamResults()
+{
+    return DefaultInstance<::FrmExamResults>();
+}
+
+FrmExamResults::FrmExamResults() : Form(QStringLiteral("FrmExamResults")) {}

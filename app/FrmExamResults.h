@@ -1,0 +1,8 @@
+#pragma once
+
+#include <Form.h>
+
+class FrmExamResults : public Form {
+public:
+    FrmExamResults();
+};

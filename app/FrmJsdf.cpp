@@ -1,0 +1,10 @@
+#include "FrmJsdf.h"
+
+#include "DefaultForms.h"
+
+Form& Forms::FrmJsdf()
+{
+    return DefaultInstance<::FrmJsdf>();
+}
+
+FrmJsdf::FrmJsdf() : Form(QStringLiteral("FrmJsdf")) {}

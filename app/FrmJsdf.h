@@ -1,0 +1,8 @@
+#pragma once
+
+#include <Form.h>
+
+class FrmJsdf : public Form {
+public:
+    FrmJsdf();
+};

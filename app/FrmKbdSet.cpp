@@ -1,0 +1,10 @@
+#include "FrmKbdSet.h"
+
+#include "DefaultForms.h"
+
+Form& Forms::FrmKbdSet()
+{
+    return DefaultInstance<::FrmKbdSet>();
+}
+
+FrmKbdSet::FrmKbdSet() : Form(QStringLiteral("FrmKbdSet")) {}

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <Form.h>
+
+class FrmKbdSet : public Form {
+public:
+    FrmKbdSet();
+};

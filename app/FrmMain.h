@@ -1,0 +1,8 @@
+#pragma once
+
+#include <Form.h>
+
+class FrmMain : public Form {
+public:
+    FrmMain();
+};

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <Form.h>
+
+class FrmMnlx : public Form {
+public:
+    FrmMnlx();
+};

@@ -1,0 +1,10 @@
+#include "FrmStart.h"
+
+#include "DefaultForms.h"
+
+Form& Forms::FrmStart()
+{
+    return DefaultInstance<::FrmStart>();
+}
+
+FrmStart::FrmStart() : Form(QStringLiteral("FrmStart")) {}

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <Form.h>
+
+class FrmStart : public Form {
+public:
+    FrmStart();
+};

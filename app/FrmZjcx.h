@@ -1,0 +1,8 @@
+#pragma once
+
+#include <Form.h>
+
+class FrmZjcx : public Form {
+public:
+    FrmZjcx();
+};

@@ -1,0 +1,140 @@
+#include "FormTestSupport.h"
+
+#include "AppResources.h"
+#include "DefaultForms.h"
+#include "ModSystem.h"
+
+#include <KeyCodes.h>
+#include <QuBootProgres.h>
+#include <QuButton.h>
+#include <QuXPProgress.h>
+#include <Runtime.h>
+#include <Screen.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTest>
+#include <QThread>
+
+namespace qkmtest {
+
+ProgramFixture::ProgramFixture()
+{
+    static const bool registered = [] {
+        InitAppResources();
+        QuButton::Register();
+        QuXPProgress::Register();
+        QuBootProgres::Register();
+        return true;
+    }();
+    (void)registered;
+    Form::DiscardAll();
+    Forms::DestroyAll();
+    ResetProgramEnded();
+    ResetSharedState();
+    ModSystem::gScreenWidth = Screen::Width();
+    ModSystem::gScreenHeight = Screen::Height();
+}
+
+ProgramFixture::~ProgramFixture()
+{
+    Form::DiscardAll();
+    QCoreApplication::processEvents();
+    Forms::DestroyAll();
+    ResetProgramEnded();
+    ResetSharedState();
+}
+
+void ProgramFixture::ResetSharedState()
+{
+    using namespace ModSystem;
+    gExamMode = ModeNone;
+    gApplyType.clear();
+    gChapter = 0;
+    gChapterFilter.clear();
+    gExamPaperID.clear();
+    gExamTime = 0;
+    gConn.reset();
+    gSysIni.reset();
+    gScreenWidth = 0;
+    gScreenHeight = 0;
+    gDealerLine.clear();
+    gTitleSuffix.clear();
+    gThemeCount = 0;
+    gSecondsLeft = 0;
+    gTimeUsed.clear();
+    gScore = 0;
+    gAnswering = false;
+    gHandCursor = 0;
+}
+
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs) {
+            return done();
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(2);
+    }
+    return true;
+}
+
+void ClickControl(::Control& control)
+{
+    QWidget* window = control.hWnd();
+    ClickControlAt(control, QPoint(window->width() / 2, window->height() / 2));
+}
+
+void ClickControlAt(::Control& control, QPoint pixel)
+{
+    QWidget* window = control.hWnd();
+    QTest::mouseMove(window, pixel);
+    QTest::mouseClick(window, Qt::LeftButton, {}, pixel);
+}
+
+void MovePointerOnto(::Control& control)
+{
+    QWidget* window = control.hWnd();
+    QTest::mouseMove(window, QPoint(window->width() / 2, window->height() / 2));
+}
+
+namespace {
+
+QWidget* KeyTarget(Form& form)
+{
+    QWidget* target = QApplication::focusWidget();
+    if (target == nullptr || target->window() != form.hWnd()) {
+        target = form.hWnd();
+    }
+    return target;
+}
+
+} // namespace
+
+void PressKey(Form& form, int virtualKey)
+{
+    const QtKeyStroke stroke = QtKeyFromVirtualKey(virtualKey);
+    QTest::keyClick(KeyTarget(form), static_cast<Qt::Key>(stroke.Key), stroke.Modifiers);
+}
+
+void TypeText(Form& form, const QString& text)
+{
+    QTest::keyClicks(KeyTarget(form), text);
+}
+
+QImage SaveFormPng(Form& form, const QString& name)
+{
+    QCoreApplication::processEvents();
+    const QImage image = form.hWnd()->grab().toImage();
+    QDir dir(QCoreApplication::applicationDirPath());
+    dir.mkpath(QStringLiteral("forms"));
+    image.save(dir.filePath(QStringLiteral("forms/%1.png").arg(name)));
+    return image;
+}
+
+} // namespace qkmtest
