@@ -10,6 +10,9 @@ class QComboBox;
 // raised whenever ListIndex changes, by the user or by code. AddItem never selects.
 class ComboBox : public IntrinsicControl {
 public:
+    // The window colours (&H80000005 and &H80000008), not the button face of the other controls.
+    ComboBox() : IntrinsicControl(static_cast<int>(0x80000005), static_cast<int>(0x80000008)) {}
+
     QString TypeName() const override { return QStringLiteral("ComboBox"); }
 
     // index -1 appends; 0-based.

@@ -131,9 +131,10 @@ IntrinsicEvents* SharedFilter()
 
 } // namespace
 
-IntrinsicControl::IntrinsicControl()
-    : mBackColor(static_cast<int>(0x8000000F)), mForeColor(static_cast<int>(0x80000012)),
-      mFont(QStringLiteral("宋体"), 9)
+IntrinsicControl::IntrinsicControl() : IntrinsicControl(static_cast<int>(0x8000000F), static_cast<int>(0x80000012)) {}
+
+IntrinsicControl::IntrinsicControl(int backColor, int foreColor)
+    : mBackColor(backColor), mForeColor(foreColor), mFont(QStringLiteral("宋体"), 9)
 {
 }
 

@@ -12,6 +12,8 @@ class QWidget;
 class IntrinsicControl : public ::Control {
 public:
     IntrinsicControl();
+    // Controls whose face is a text field (text and combo boxes) start in the window colours.
+    IntrinsicControl(int backColor, int foreColor);
 
     Event<> Click;
     Event<> DblClick;

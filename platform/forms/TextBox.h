@@ -7,6 +7,9 @@ class QLineEdit;
 // A single-line text box. Change is raised for every change of Text, by the user or by code.
 class TextBox : public IntrinsicControl {
 public:
+    // The window colours (&H80000005 and &H80000008), not the button face of the other controls.
+    TextBox() : IntrinsicControl(static_cast<int>(0x80000005), static_cast<int>(0x80000008)) {}
+
     QString TypeName() const override { return QStringLiteral("TextBox"); }
 
     QString Text() const;
