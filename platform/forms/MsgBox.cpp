@@ -3,6 +3,7 @@
 #include "App.h"
 #include "Form.h"
 #include "Runtime.h"
+#include "RuntimeEventFilter.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -81,8 +82,11 @@ int DefaultIndex(int buttons, std::size_t count)
 int ShowBox(QWidget* owner, const QString& prompt, int buttons, const QString& title)
 {
     const QString caption = title.isEmpty() ? App::Title() : title;
+    MessageBoxOpening();
     if (Responder()) {
-        return Responder()(MessageBoxRequest{prompt, caption, buttons});
+        const int answer = Responder()(MessageBoxRequest{prompt, caption, buttons});
+        MessageBoxClosed();
+        return answer;
     }
     if (owner == nullptr) {
         // Only a loaded form owns the box: the active window may be an unloaded form's, waiting to
@@ -114,6 +118,7 @@ int ShowBox(QWidget* owner, const QString& prompt, int buttons, const QString& t
     QObject::connect(box, &QObject::destroyed, &loop, &QEventLoop::quit);
     box->open();
     RunNestedLoop(loop);
+    MessageBoxClosed();
     int result = UnansweredResult(specs);
     if (box != nullptr) {
         for (const auto& [button, value] : made) {

@@ -6,6 +6,7 @@
 #include "UserControl.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPointer>
 
@@ -18,6 +19,43 @@ Form* FormOf(QWidget* widget)
     auto* window = dynamic_cast<FormWindow*>(widget->window());
     return window != nullptr ? window->Owner() : nullptr;
 }
+
+// The click of a control's window, as far as message boxes are concerned.
+struct ClickState {
+    bool PressSeen = false;      // a press reached a form's window and has had no release yet
+    bool PressPending = false;   // a box opened during a press that has not reached its window yet
+    bool ReleaseOwnedByBox = false;
+    bool SwallowRelease = false; // the pending press was taken; its release goes too
+};
+ClickState gClick;
+
+bool MouseButtonHeld()
+{
+    return QGuiApplication::mouseButtons() != Qt::NoButton;
+}
+
+// Returns true when the event is taken by a message box shown during its click.
+bool TakenByMessageBox(QWidget* widget, QEvent* event)
+{
+    if (FormOf(widget) == nullptr) {
+        return false;
+    }
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
+        if (gClick.PressPending) {
+            gClick.PressPending = false;
+            gClick.SwallowRelease = MouseButtonHeld();
+            return true;
+        }
+        gClick = ClickState{};
+        gClick.PressSeen = true;
+        return false;
+    }
+    // A release.
+    const bool taken = gClick.SwallowRelease || gClick.ReleaseOwnedByBox;
+    gClick = ClickState{};
+    return taken;
+}
+
 
 ::Control* ControlOf(QWidget* widget, Form* form)
 {
@@ -131,8 +169,35 @@ bool KeyRelease(QWidget* widget, QKeyEvent* key)
 
 } // namespace
 
+void MessageBoxOpening()
+{
+    if (!MouseButtonHeld()) {
+        return;
+    }
+    if (gClick.PressSeen) {
+        gClick.ReleaseOwnedByBox = true;
+    } else {
+        gClick.PressPending = true;
+    }
+}
+
+void MessageBoxClosed()
+{
+    // A release made while the box was up went to the box.
+    if (!MouseButtonHeld()) {
+        gClick.ReleaseOwnedByBox = false;
+        gClick.PressSeen = false;
+    }
+}
+
 bool RuntimeEventFilter::eventFilter(QObject* watched, QEvent* event)
 {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick || type == QEvent::MouseButtonRelease) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        // A later leg of an event that travels up the parents finds the state already settled.
+        return widget != nullptr && TakenByMessageBox(widget, event);
+    }
     if (gReplaying || (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)) {
         return false;
     }
