@@ -89,8 +89,10 @@ TrappedError Translate(const std::exception_ptr& error)
 
 void InitializeRuntime()
 {
-    QFont::insertSubstitution(QStringLiteral("宋体"), QStringLiteral("WenQuanYi Micro Hei"));
-    QFont::insertSubstitution(QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Micro Hei"));
+    // A Song (Ming) face for "宋体", as the forms were drawn with; its gaps filled from a sans face.
+    const QStringList song{QStringLiteral("AR PL UMing CN"), QStringLiteral("WenQuanYi Micro Hei")};
+    QFont::insertSubstitutions(QStringLiteral("宋体"), song);
+    QFont::insertSubstitutions(QStringLiteral("SimSun"), song);
     QFont::insertSubstitution(QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"));
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans"));
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) {

@@ -74,7 +74,7 @@ TEST(QuButtonLayout, LongCaptionWrapsInsideTheMargin)
     plain.Draw(0);
     const gdi::RECT wide = QuButtonTestAccess::CaptionRect(plain.Button());
     EXPECT_LE(wide.Right, 72);
-    EXPECT_GT(wide.Right, 64);
+    EXPECT_GT(wide.Right, 52); // lines use most of the width (how much depends on the face's metrics)
     EXPECT_GT(wide.Bottom, 20); // more than one line
 
     OneButton separated(8, 60, Blue, words + QStringLiteral("            CaptionAlign = 3\n"

@@ -102,7 +102,7 @@ End
 
 TEST(FormsRender, AFormWithChineseLabelsPictureBoxAndMaskedControlRendersToPng)
 {
-    EXPECT_EQ(QFontInfo(QFont(QStringLiteral("宋体"))).family(), QStringLiteral("WenQuanYi Micro Hei"));
+    EXPECT_EQ(QFontInfo(QFont(QStringLiteral("宋体"))).family(), QStringLiteral("AR PL UMing CN"));
     EXPECT_EQ(QFontInfo(QFont(QStringLiteral("Tahoma"))).family(), QStringLiteral("DejaVu Sans"));
 
     Form form(QStringLiteral("FrmRender"));

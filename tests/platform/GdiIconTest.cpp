@@ -102,7 +102,8 @@ TEST(GdiMemoryBitmap, DrawingClearsTheFourthByteAndTextReachesTheSurface)
     for (int y = 0; y < 20; ++y) {
         for (int x = 0; x < 60; ++x) {
             EXPECT_EQ(qAlpha(shown.pixel(x, y)), 255);
-            dark += qGray(shown.pixel(x, y)) < 100 ? 1 : 0;
+            // The Song face's strokes are thin: antialiased grey counts as ink too.
+            dark += qGray(shown.pixel(x, y)) < 180 ? 1 : 0;
             red += shown.pixel(x, y) == qRgb(255, 0, 0) ? 1 : 0;
         }
     }
