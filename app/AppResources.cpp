@@ -6,4 +6,5 @@
 void InitAppResources()
 {
     Q_INIT_RESOURCE(forms);
+    Q_INIT_RESOURCE(assets);
 }

@@ -17,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
 namespace qkmtest {
 
@@ -82,6 +83,26 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs)
         QThread::msleep(2);
     }
     return true;
+}
+
+void WhenShown(Form& form, std::function<void()> action, int timeoutMs)
+{
+    auto* poll = new QTimer;
+    auto* waited = new QElapsedTimer;
+    waited->start();
+    QObject::connect(poll, &QTimer::timeout, [poll, waited, &form, action = std::move(action), timeoutMs] {
+        const bool shown = form.IsLoaded() && form.Visible();
+        if (!shown && waited->elapsed() < timeoutMs) {
+            return;
+        }
+        poll->stop();
+        poll->deleteLater();
+        delete waited;
+        if (shown) {
+            action();
+        }
+    });
+    poll->start(5);
 }
 
 void ClickControl(::Control& control)

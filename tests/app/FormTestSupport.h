@@ -28,6 +28,10 @@ public:
 // Lets the event loop run until done() holds or the time is up; returns done().
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
 
+// Runs action from the event loop once the form is loaded and visible: the way to act inside a modal
+// form, whose Show does not return until it closes. Queue it before the click that shows the form.
+void WhenShown(Form& form, std::function<void()> action, int timeoutMs = 5000);
+
 // Real mouse press and release at the centre of a control's window (or at a point in pixels of it).
 void ClickControl(::Control& control);
 void ClickControlAt(::Control& control, QPoint pixel);
