@@ -6,11 +6,28 @@
 #include <QFile>
 #include <QImageReader>
 
-QImage DecodePicture(const QByteArray& picture)
+#include <vector>
+
+namespace {
+
+// Forms are loaded again and again with the same design pictures (a new main menu after every
+// exam), and a large SVG takes milliseconds to draw: the last few decoded pictures are kept. Images
+// are shared, so a hit costs no copy.
+constexpr qsizetype kCachedPictures = 24;
+
+struct CachedPicture {
+    QByteArray Bytes;
+    QImage Image;
+};
+
+std::vector<CachedPicture>& Cache()
 {
-    if (picture.isEmpty()) {
-        return {};
-    }
+    static std::vector<CachedPicture> cache;
+    return cache;
+}
+
+QImage DecodeUncached(const QByteArray& picture)
+{
     QBuffer buffer;
     buffer.setData(picture);
     buffer.open(QIODevice::ReadOnly);
@@ -22,6 +39,30 @@ QImage DecodePicture(const QByteArray& picture)
         QImageReader svgReader(&buffer, "svg");
         image = svgReader.read();
     }
+    return image;
+}
+
+} // namespace
+
+QImage DecodePicture(const QByteArray& picture)
+{
+    if (picture.isEmpty()) {
+        return {};
+    }
+    auto& cache = Cache();
+    for (auto it = cache.begin(); it != cache.end(); ++it) {
+        if (it->Bytes == picture) {
+            CachedPicture hit = std::move(*it);
+            cache.erase(it);
+            cache.push_back(hit);
+            return hit.Image;
+        }
+    }
+    QImage image = DecodeUncached(picture);
+    if (static_cast<qsizetype>(cache.size()) >= kCachedPictures) {
+        cache.erase(cache.begin());
+    }
+    cache.push_back({picture, image});
     return image;
 }
 

@@ -6,6 +6,9 @@
 
 Timer::Timer() : mTimer(std::make_unique<QTimer>())
 {
+    // Never before its interval: the forms count on it (the splash's steps half a second apart, the
+    // exam clock's second), and Qt's default timers may fire up to 5 % early.
+    mTimer->setTimerType(Qt::PreciseTimer);
     QObject::connect(mTimer.get(), &QTimer::timeout, mTimer.get(), [this] {
         // A tick while its own handler still runs (DoEvents inside it) is skipped.
         if (mTicking) {
