@@ -7,6 +7,7 @@
 class OptionButtonAccess {
 public:
     static void Toggled(OptionButton* button, bool checked) { button->Toggled(checked); }
+    static void Clicked(OptionButton* button, bool checked) { button->Clicked(checked); }
     static bool Syncing(const OptionButton* button) { return button->mSyncing; }
 };
 
@@ -18,6 +19,15 @@ QWidget* OptionButton::CreateWidget(QWidget* parentWindow)
         auto* option = dynamic_cast<OptionButton*>(ControlFromWindow(radio));
         if (option != nullptr && !OptionButtonAccess::Syncing(option)) {
             ControlHost::Dispatch([option, checked] { OptionButtonAccess::Toggled(option, checked); });
+        }
+    });
+    // Qt selects a radio button for the user only through a click (mouse, Space, arrow keys in the
+    // group, shortcuts), which emits clicked after toggled, and emits it also when the button was
+    // selected already: Click comes from here alone for the user's input.
+    QObject::connect(radio, &QRadioButton::clicked, radio, [radio](bool checked) {
+        auto* option = dynamic_cast<OptionButton*>(ControlFromWindow(radio));
+        if (option != nullptr && !OptionButtonAccess::Syncing(option)) {
+            ControlHost::Dispatch([option, checked] { OptionButtonAccess::Clicked(option, checked); });
         }
     });
     return radio;
@@ -38,9 +48,11 @@ void OptionButton::ApplyToWidget()
 
 void OptionButton::Toggled(bool checked)
 {
-    if (checked == mValue) {
-        return;
-    }
+    mValue = checked;
+}
+
+void OptionButton::Clicked(bool checked)
+{
     mValue = checked;
     if (checked) {
         Click();
@@ -64,7 +76,8 @@ void OptionButton::SetValue(bool value)
             mSyncing = true;
             radio->setChecked(true);
             mSyncing = false;
-            Toggled(true);
+            mValue = true;
+            Click();
         } else {
             radio->setAutoExclusive(false);
             mSyncing = true;
@@ -75,9 +88,8 @@ void OptionButton::SetValue(bool value)
         }
         return;
     }
-    const bool changed = value && !mValue;
     mValue = value;
-    if (changed) {
+    if (value) {
         Click();
     }
 }

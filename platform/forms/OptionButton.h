@@ -4,8 +4,15 @@
 
 class QAbstractButton;
 
-// An option button; the option buttons of one container form one group. Click is raised when
-// Value becomes True, by the user or by code.
+// An option button; the option buttons of one container form one group.
+//
+// Click is raised every time the button is selected, also when it already was: each time code sets
+// Value to True, and each time the user clicks it or selects it with the keyboard (Space, or an
+// arrow key moving through its group). That is how the platform the forms were written for reports
+// an option button, which reports every click rather than a change of value; the forms' option
+// handlers read the selection and re-apply what it says (the key settings highlight the selected
+// slot again when unlocking selects slot 1 anew). Clearing a button (by code, or by selecting
+// another of its group) raises nothing.
 class OptionButton : public IntrinsicControl {
 public:
     QString TypeName() const override { return QStringLiteral("OptionButton"); }
@@ -27,7 +34,10 @@ protected:
 
 private:
     friend class OptionButtonAccess;
+    // The window's state changed (the user's selection, or another button of the group taking it).
     void Toggled(bool checked);
+    // The user clicked the window or selected it with the keyboard.
+    void Clicked(bool checked);
 
     QString mCaption;
     bool mValue = false;

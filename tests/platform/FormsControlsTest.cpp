@@ -225,6 +225,34 @@ TEST_F(FormsControls, OptionButtonsGroupByContainerAndRaiseClickWhenSetByCode)
     EXPECT_EQ(mForm.Clicks.size(), 2);
 }
 
+TEST_F(FormsControls, AnOptionButtonRaisesClickEachTimeItIsSelectedAlsoWhenItAlreadyWas)
+{
+    // The key settings unlock by selecting their first slot again and rely on its Click to
+    // highlight it, whether or not it was selected before.
+    auto& a = mForm.Control<OptionButton>(QStringLiteral("OptA"));
+    auto& b = mForm.Control<OptionButton>(QStringLiteral("OptB"));
+    EXPECT_TRUE(mForm.Clicks.isEmpty()); // a design value selects without Click
+    a.SetValue(true);
+    a.SetValue(true);
+    EXPECT_EQ(mForm.Clicks, QStringList(2, QStringLiteral("OptA")));
+    const QPoint inside(5, a.hWnd()->height() / 2);
+    QTest::mouseClick(a.hWnd(), Qt::LeftButton, Qt::NoModifier, inside);
+    EXPECT_EQ(mForm.Clicks, QStringList(3, QStringLiteral("OptA")));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(mForm.hWnd()));
+    a.SetFocus();
+    QTest::keyClick(a.hWnd(), Qt::Key_Space);
+    EXPECT_EQ(mForm.Clicks, QStringList(4, QStringLiteral("OptA")));
+    // An arrow key moves the selection through the group: Click of the newly selected one only.
+    QTest::keyClick(a.hWnd(), Qt::Key_Right);
+    EXPECT_TRUE(b.Value());
+    EXPECT_FALSE(a.Value());
+    EXPECT_EQ(mForm.Clicks.size(), 5);
+    EXPECT_EQ(mForm.Clicks.last(), QStringLiteral("OptB"));
+    b.SetValue(false);
+    EXPECT_FALSE(b.Value());
+    EXPECT_EQ(mForm.Clicks.size(), 5);
+}
+
 TEST_F(FormsControls, CheckBoxValueChangesRaiseClickAndAUserClickTogglesZeroAndOne)
 {
     auto& check = mForm.Control<CheckBox>(QStringLiteral("ChkA"));
