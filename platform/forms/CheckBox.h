@@ -18,6 +18,7 @@ public:
     bool SetDesignProperty(const QString& name, const QVariant& value) override;
     void CopyPropertiesFrom(const ::Control& source) override;
     bool ClickOnRelease() const override { return false; }
+    bool GreysCaptionWhenDisabled() const override { return true; }
 
     // The window reports a change of state (user input).
     void StateChanged(int value);

@@ -162,6 +162,11 @@ void IntrinsicControl::AppearanceChanged()
         palette.setColor(QPalette::WindowText, fore);
         palette.setColor(QPalette::Text, fore);
         palette.setColor(QPalette::ButtonText, fore);
+        if (GreysCaptionWhenDisabled()) {
+            const QColor grey = OleColorToQColor(static_cast<int>(0x80000011));
+            palette.setColor(QPalette::Disabled, QPalette::WindowText, grey);
+            palette.setColor(QPalette::Disabled, QPalette::ButtonText, grey);
+        }
         window->setPalette(palette);
         window->setFont(mFont);
         window->update();

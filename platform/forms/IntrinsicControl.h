@@ -51,6 +51,10 @@ public:
     // Whether the control's window has no mouse handling of its own: its mouse events then stop
     // at the control instead of travelling on to the container, as they do on Windows.
     virtual bool EatsMouseEvents() const { return false; }
+    // Whether a disabled control draws its caption in the system's grey text instead of its
+    // ForeColor, as check boxes and option buttons do on the platform. Other controls keep their
+    // colours when disabled (a disabled text box still shows its text in its ForeColor).
+    virtual bool GreysCaptionWhenDisabled() const { return false; }
 
 protected:
     void ApplyToWidget() override;

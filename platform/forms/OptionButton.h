@@ -27,6 +27,7 @@ public:
     bool SetDesignProperty(const QString& name, const QVariant& value) override;
     void CopyPropertiesFrom(const ::Control& source) override;
     bool ClickOnRelease() const override { return false; }
+    bool GreysCaptionWhenDisabled() const override { return true; }
 
 protected:
     QWidget* CreateWidget(QWidget* parentWindow) override;

@@ -253,6 +253,31 @@ TEST_F(FormsControls, AnOptionButtonRaisesClickEachTimeItIsSelectedAlsoWhenItAlr
     EXPECT_EQ(mForm.Clicks.size(), 5);
 }
 
+TEST_F(FormsControls, DisabledOptionButtonsAndCheckBoxesGreyTheirCaption)
+{
+    // Dark pixels right of the box, where the caption is drawn.
+    const auto darkCaptionPixels = [](::Control& control) {
+        const QImage image = control.hWnd()->grab().toImage();
+        int dark = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 20; x < image.width(); ++x) {
+                const QColor pixel = image.pixelColor(x, y);
+                dark += pixel.red() + pixel.green() + pixel.blue() < 3 * 90 ? 1 : 0;
+            }
+        }
+        return dark;
+    };
+    auto& option = mForm.Control<OptionButton>(QStringLiteral("OptA"));
+    auto& check = mForm.Control<CheckBox>(QStringLiteral("ChkA"));
+    for (::Control* control : {static_cast<::Control*>(&option), static_cast<::Control*>(&check)}) {
+        EXPECT_GT(darkCaptionPixels(*control), 0) << control->Name().toStdString();
+        control->SetEnabled(false);
+        EXPECT_EQ(darkCaptionPixels(*control), 0) << control->Name().toStdString();
+        control->SetEnabled(true);
+        EXPECT_GT(darkCaptionPixels(*control), 0) << control->Name().toStdString();
+    }
+}
+
 TEST_F(FormsControls, CheckBoxValueChangesRaiseClickAndAUserClickTogglesZeroAndOne)
 {
     auto& check = mForm.Control<CheckBox>(QStringLiteral("ChkA"));
