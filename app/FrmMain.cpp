@@ -41,7 +41,16 @@ int Half(std::int32_t twips)
 
 bool IdentityNumberAccepted(const QString& text)
 {
-    const qsizetype length = text.trimmed().size();
+    // Only blanks around it are left out, as the number was typed.
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text[first] == u' ') {
+        ++first;
+    }
+    while (last > first && text[last - 1] == u' ') {
+        --last;
+    }
+    const qsizetype length = last - first;
     return length == 15 || length == 17 || length == 18;
 }
 
@@ -176,6 +185,9 @@ void FrmMain::QuButton1_Click()
 
 void FrmMain::CmdStatXh_Click()
 {
+    if (Generating()) {
+        return;
+    }
     SetWindowState(vbMinimized);
 }
 
@@ -240,6 +252,11 @@ void FrmMain::Check1_Click()
 
 void FrmMain::TxtL_KeyDown(int index, int& keyCode, int& /*shift*/)
 {
+    // No question may wait while a paper is generated: the menu is replaced under it when the
+    // generation ends.
+    if (Generating()) {
+        return;
+    }
     if (keyCode == vbKeyReturn) {
         if (index == 0) {
             Array<TextBox>(QStringLiteral("TxtL"), 1).SetFocus();
@@ -262,7 +279,7 @@ void FrmMain::TxtL_KeyDown(int index, int& keyCode, int& /*shift*/)
 
 void FrmMain::TxtL_LostFocus(int index)
 {
-    if (!mLoginSimOn) {
+    if (!mLoginSimOn || Generating()) {
         return;
     }
     auto& number = Array<TextBox>(QStringLiteral("TxtL"), 0);
@@ -300,6 +317,9 @@ void FrmMain::TxtL_LostFocus(int index)
 
 void FrmMain::Cmd_Click(int index)
 {
+    if (Generating()) {
+        return;
+    }
     if (index == 0) {
         if (Array<TextBox>(QStringLiteral("TxtL"), 2).Text().isEmpty()) {
             return;

@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPointer>
+#include <QTimer>
 
 namespace {
 
@@ -187,6 +188,12 @@ void MessageBoxClosed()
     if (!MouseButtonHeld()) {
         gClick.ReleaseOwnedByBox = false;
         gClick.PressSeen = false;
+    }
+    // An interrupted press reaches its window as the box's loop unwinds, before the event loop runs
+    // again; a press held over some other window (a list, another box) never comes, and must not
+    // take the next real click with it.
+    if (gClick.PressPending) {
+        QTimer::singleShot(0, [] { gClick.PressPending = false; });
     }
 }
 

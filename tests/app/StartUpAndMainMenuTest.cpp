@@ -187,22 +187,15 @@ struct ChildRun {
     }
 };
 
-ChildRun RunStartUpChild(int width, int height, int answer, double dpr = 1)
+// scale: the desktop's scale factor (device pixels per logical pixel).
+ChildRun RunStartUpChild(int width, int height, int answer, double scale = 1)
 {
-    QString config = qkmtest::OffscreenConfigFile(width, height);
-    if (dpr != 1) {
-        config = QDir::temp().filePath(QStringLiteral("qkm-offscreen-dpr-%1x%2.json").arg(width).arg(height));
-        QFile file(config);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(QStringLiteral("{\"screens\":[{\"name\":\"qkm\",\"x\":0,\"y\":0,\"width\":%1,\"height\":%2,"
-                                  "\"logicalDpi\":96,\"logicalBaseDpi\":96,\"dpr\":%3}]}")
-                       .arg(width)
-                       .arg(height)
-                       .arg(dpr)
-                       .toUtf8());
-    }
+    const QString config = qkmtest::OffscreenConfigFile(width, height);
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (scale != 1) {
+        env.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::number(scale));
+    }
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen:configfile=") + config);
     env.insert(QStringLiteral("QKM_CHILD_ANSWER"), QString::number(answer));
     process.setProcessEnvironment(env);
@@ -276,13 +269,13 @@ TEST(StartUpDisplay, TheScreenIsCheckedMeasuredAndTheMainMenuCentredOnIt)
     EXPECT_EQ(run.Value(QStringLiteral("height")), QStringLiteral("21600"));
     EXPECT_EQ(run.Value(QStringLiteral("picLeft")), QString::number((38400 - 15390) / 2));
 
-    // A desktop that scales by 1.25: the check and the layout count the same (logical) pixels, so
-    // the panel is centred on what is shown.
+    // A 2560 x 1440 desktop scaled by 1.25 shows 2048 x 1152 pixels: the check and the layout count
+    // those, so the panel is centred on what is shown.
     run = RunStartUpChild(2560, 1440, vbCancel, 1.25);
     EXPECT_EQ(run.Value(QStringLiteral("asked")), QStringLiteral("0")) << run.Output.toStdString();
-    const int width = run.Value(QStringLiteral("width")).toInt();
-    EXPECT_EQ(run.Value(QStringLiteral("picLeft")).toInt(), (width - 15390) / 2);
-    EXPECT_EQ(run.Value(QStringLiteral("pixelLeft")).toInt(), (width - 15390) / 2 / 15);
+    EXPECT_EQ(run.Value(QStringLiteral("width")), QStringLiteral("30720"));
+    EXPECT_EQ(run.Value(QStringLiteral("picLeft")), QString::number((30720 - 15390) / 2));
+    EXPECT_EQ(run.Value(QStringLiteral("pixelLeft")), QString::number((30720 - 15390) / 2 / 15));
 }
 
 // ---- the main menu ----
@@ -401,7 +394,14 @@ TEST_F(MainMenu, AMockExamIsGeneratedBehindItsPanelAndTheExamScreenReplacesTheMe
         ASSERT_TRUE(main->Control<PictureBox>(QStringLiteral("PicCrtEp")).Visible());
         EXPECT_EQ(main->Array<Label>(QStringLiteral("LabStInfo"), 2).Caption(), QString::fromUtf16(TradeSheetMetal));
 
-        // While the panel is up the menu takes no other command.
+        // While the panel is up the menu takes no other command, and the login asks nothing.
+        MsgBoxAnswers answers;
+        ClickControl(main->Control<CheckBox>(QStringLiteral("Check1")));
+        ClickControl(main->Array<TextBox>(QStringLiteral("TxtL"), 0));
+        qkmtest::TypeText(*main, QStringLiteral("12X"));
+        ClickControl(main->Array<TextBox>(QStringLiteral("TxtL"), 1));
+        ClickControl(main->Array<QuButton>(QStringLiteral("Cmd"), 0));
+        EXPECT_TRUE(answers.Shown().empty());
         ClickControl(Button(*main, "CmdMnExam"));
         ClickControl(Button(*main, "QuButton1"));
         ClickControl(Button(*main, "CmdStdy"));
@@ -431,12 +431,10 @@ TEST_F(MainMenu, TheChoosersOpenTheExamScreenForPractice)
 {
     Form& main = ShowMainMenu();
     Form& modules = Forms::FrmMnlx();
-    WhenShown(modules, [&] {
-        modules.Control<ComboBox>(QStringLiteral("Comb")).SetListIndex(2);
-        ClickControl(Button(modules, "CmdYes"));
-    });
+    // The list starts on the first module, so a plain confirmation always has one.
+    WhenShown(modules, [&] { ClickControl(Button(modules, "CmdYes")); });
     ClickControl(Button(main, "CmdStdy"));
-    EXPECT_EQ(gChapter, 3);
+    EXPECT_EQ(gChapter, 1);
     EXPECT_EQ(gExamMode, ModeChapterPractice);
     ASSERT_TRUE(Forms::FrmExam().IsLoaded());
     EXPECT_FALSE(main.IsLoaded());
@@ -527,6 +525,8 @@ TEST(LoginNumberRule, FifteenSeventeenAndEighteenCharactersAreAcceptedBlanksArou
         const bool accepted = length == 15 || length == 17 || length == 18;
         EXPECT_EQ(IdentityNumberAccepted(QString(length, u'1')), accepted) << length;
         EXPECT_EQ(IdentityNumberAccepted(u' ' + QString(length, u'2') + u' '), accepted) << length;
+        // Only blanks are left out: a full-width space typed with the number counts.
+        EXPECT_EQ(IdentityNumberAccepted(QString(length, u'2') + QChar(0x3000)), length + 1 == 15 || length + 1 == 17 || length + 1 == 18) << length;
     }
 }
 
@@ -584,13 +584,31 @@ TEST_F(LoginSimulation, ABadNumberIsRefusedTheXKeyIsTurnedAwayAndCancelSwitchesI
     EXPECT_EQ(Switch().Value(), 0);
     EXPECT_TRUE(Field(1).Text().isEmpty());
 
-    // The X key in the number field is refused whether or not the simulation runs, and not typed.
+    // The X key in the number field is refused whether or not the simulation runs, not typed, and
+    // switches the simulation off.
     Field(0).SetText(QString(17, u'4'));
+    TurnOn();
     ClickControl(Field(0));
     qkmtest::TypeText(*mMain, QStringLiteral("X"));
     ASSERT_EQ(answers.Shown().size(), 3U);
     EXPECT_EQ(answers.Shown()[2].Prompt, QStringLiteral("身份证尾号尾号为“X”的不需输入“X”,请去掉所输入的“X”！"));
+    EXPECT_EQ(answers.Shown()[2].Title, QStringLiteral("提示"));
+    EXPECT_EQ(answers.Shown()[2].Buttons, vbExclamation);
     EXPECT_EQ(Field(0).Text(), QString(17, u'4'));
+    EXPECT_EQ(Switch().Value(), 0);
+
+    // A number changed to a bad one after the admission number came: leaving that field refuses.
+    TurnOn();
+    ClickControl(Field(0));
+    ClickControl(Field(1));
+    EXPECT_FALSE(Field(1).Text().isEmpty());
+    Field(0).SetText(QString(14, u'7'));
+    ClickControl(Field(2));
+    ASSERT_EQ(answers.Shown().size(), 4U);
+    EXPECT_EQ(answers.Shown()[3].Prompt, QStringLiteral("没有考生信息，请与管理员联系！"));
+    EXPECT_TRUE(Field(0).HasFocus());
+    EXPECT_EQ(Switch().Value(), 0);
+    EXPECT_TRUE(Field(2).Text().isEmpty());
 
     // A 16-character number, then the pointer onto "取消": its click empties the fields silently.
     TurnOn();
@@ -598,7 +616,7 @@ TEST_F(LoginSimulation, ABadNumberIsRefusedTheXKeyIsTurnedAwayAndCancelSwitchesI
     ClickControl(Field(0));
     qkmtest::MovePointerOnto(Cmd(1));
     ClickControl(Cmd(1));
-    EXPECT_EQ(answers.Shown().size(), 3U);
+    EXPECT_EQ(answers.Shown().size(), 4U);
     EXPECT_TRUE(Field(0).Text().isEmpty());
     EXPECT_TRUE(Field(0).HasFocus());
 }
