@@ -5,12 +5,15 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <cstring>
 #include <string_view>
 #include <vector>
 
 namespace Profile {
 
 namespace {
+
+constexpr const char* kUtf8Mark = "\xEF\xBB\xBF";
 
 // Code page 936: a byte from 0x81 up leads a two-byte character, whose second byte may look like
 // an ASCII letter; such a byte is never case-folded or cut from its lead byte.
@@ -40,6 +43,20 @@ bool NamesEqual(const QByteArray& a, const QByteArray& b)
         }
     }
     return true;
+}
+
+// A name folded so that two names are equal exactly when NamesEqual says so.
+QByteArray FoldName(const QByteArray& name)
+{
+    QByteArray folded = name;
+    for (qsizetype i = 0; i < folded.size(); ++i) {
+        if (IsLeadByte(folded[i]) && i + 1 < folded.size()) {
+            ++i;
+        } else {
+            folded[i] = FoldAscii(folded[i]);
+        }
+    }
+    return folded;
 }
 
 // The longest prefix of at most limit bytes that ends on a character boundary.
@@ -110,10 +127,14 @@ ParsedLine Parse(const QByteArray& line)
     return {LineKind::Key, TrimBlanks(text.left(equals)), TrimBlanks(text.mid(equals + 1))};
 }
 
+} // namespace
+
 // An ini file as lines of bytes without their line ends. Lines that no write touches are written
-// back byte for byte.
+// back byte for byte. A file that starts with the UTF-8 byte-order mark holds UTF-8 (an editor
+// saved it so) and keeps both; any other file holds code page 936.
 struct IniFile {
     bool exists = false;
+    bool utf8 = false;
     std::vector<QByteArray> lines;
 
     static IniFile Load(const QString& path)
@@ -126,29 +147,49 @@ struct IniFile {
         file.exists = true;
         const QByteArray all = in.readAll();
         qsizetype start = 0;
+        if (all.startsWith(kUtf8Mark)) {
+            file.utf8 = true;
+            start = static_cast<qsizetype>(std::strlen(kUtf8Mark));
+        }
+        // Lines end in CR LF, LF or CR alone (as older editors save them).
         while (start < all.size()) {
-            qsizetype end = all.indexOf('\n', start);
-            const qsizetype next = end < 0 ? all.size() : end + 1;
-            if (end < 0) {
-                end = all.size();
+            qsizetype end = start;
+            while (end < all.size() && all[end] != '\n' && all[end] != '\r') {
+                ++end;
             }
-            QByteArray line = all.mid(start, end - start);
-            if (line.endsWith('\r')) {
-                line.chop(1);
-            }
-            file.lines.push_back(line);
-            start = next;
+            file.lines.push_back(all.mid(start, end - start));
+            start = end + ((end + 1 < all.size() && all[end] == '\r' && all[end + 1] == '\n') ? 2 : 1);
         }
         return file;
     }
 
-    bool Save(const QString& path) const
+    // A name or value as the file spells it.
+    QByteArray Encode(const QString& text) const { return utf8 ? text.toUtf8() : ToAnsi(text); }
+    // Bytes of the file as the caller's buffer takes them: code page 936.
+    QByteArray ToCallerBytes(const QByteArray& bytes) const { return utf8 ? ToAnsi(QString::fromUtf8(bytes)) : bytes; }
+    QString Decode(const QByteArray& bytes) const
+    {
+        return utf8 ? QString::fromUtf8(bytes)
+                    : QString::fromStdU16String(CodePage::FromAnsi(
+                          std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
+    }
+
+    QByteArray Bytes() const
     {
         QByteArray all;
+        if (utf8) {
+            all.append(kUtf8Mark);
+        }
         for (const QByteArray& line : lines) {
             all.append(line);
             all.append("\r\n");
         }
+        return all;
+    }
+
+    bool Save(const QString& path) const
+    {
+        const QByteArray all = Bytes();
         QSaveFile out(path);
         if (!out.open(QIODevice::WriteOnly)) {
             return false;
@@ -211,7 +252,16 @@ struct IniFile {
     {
         lines.insert(lines.begin() + at, newLines.begin(), newLines.end());
     }
+
+    void DeleteSection(const QByteArray& name)
+    {
+        for (qsizetype header = FindSection(name); header >= 0; header = FindSection(name)) {
+            Erase(header, SectionEnd(header));
+        }
+    }
 };
+
+namespace {
 
 QByteArray SectionHeader(const QByteArray& name)
 {
@@ -270,18 +320,15 @@ QByteArray Unquote(const QByteArray& value)
     return value;
 }
 
-bool DeleteSection(const QByteArray& section, const QString& path)
+bool DeleteSection(const QString& section, const QString& path)
 {
     IniFile file = IniFile::Load(path);
     if (!file.exists) {
         return true;
     }
-    bool changed = false;
-    for (qsizetype header = file.FindSection(section); header >= 0; header = file.FindSection(section)) {
-        file.Erase(header, file.SectionEnd(header));
-        changed = true;
-    }
-    return !changed || file.Save(path);
+    const std::size_t before = file.lines.size();
+    file.DeleteSection(file.Encode(section));
+    return file.lines.size() == before || file.Save(path);
 }
 
 } // namespace
@@ -303,13 +350,13 @@ std::uint32_t GetPrivateProfileString(const OptionalText& appName, const Optiona
         for (const QByteArray& line : file.lines) {
             const ParsedLine parsed = Parse(line);
             if (parsed.kind == LineKind::Section) {
-                names.push_back(parsed.name);
+                names.push_back(file.ToCallerBytes(parsed.name));
             }
         }
         return CopyList(names, returnedString, size);
     }
 
-    const qsizetype header = file.FindSection(ToAnsi(*appName));
+    const qsizetype header = file.FindSection(file.Encode(*appName));
     if (!keyName) {
         std::vector<QByteArray> names;
         if (header >= 0) {
@@ -317,7 +364,7 @@ std::uint32_t GetPrivateProfileString(const OptionalText& appName, const Optiona
             for (qsizetype i = header + 1; i < end; ++i) {
                 const ParsedLine parsed = Parse(file.lines[static_cast<std::size_t>(i)]);
                 if (parsed.kind == LineKind::Key && !parsed.name.isEmpty()) {
-                    names.push_back(parsed.name);
+                    names.push_back(file.ToCallerBytes(parsed.name));
                 }
             }
         }
@@ -327,11 +374,12 @@ std::uint32_t GetPrivateProfileString(const OptionalText& appName, const Optiona
         return CopyList(names, returnedString, size);
     }
 
-    const qsizetype keyLine = header >= 0 ? file.FindKey(header, ToAnsi(*keyName)) : -1;
+    const qsizetype keyLine = header >= 0 ? file.FindKey(header, file.Encode(*keyName)) : -1;
     if (keyLine < 0) {
         return CopyValue(DefaultBytes(defaultValue), returnedString, size);
     }
-    return CopyValue(Unquote(Parse(file.lines[static_cast<std::size_t>(keyLine)]).value), returnedString, size);
+    return CopyValue(file.ToCallerBytes(Unquote(Parse(file.lines[static_cast<std::size_t>(keyLine)]).value)),
+                     returnedString, size);
 }
 
 std::int32_t GetPrivateProfileInt(const QString& appName, const QString& keyName, std::int32_t defaultValue,
@@ -392,13 +440,13 @@ bool WritePrivateProfileString(const OptionalText& appName, const OptionalText& 
         return !keyName && !string;
     }
     const QString path = ProfileFilePath(fileName);
-    const QByteArray section = ToAnsi(*appName);
     if (!keyName) {
-        return DeleteSection(section, path);
+        return DeleteSection(*appName, path);
     }
 
     IniFile file = IniFile::Load(path);
-    const QByteArray key = ToAnsi(*keyName);
+    const QByteArray section = file.Encode(*appName);
+    const QByteArray key = file.Encode(*keyName);
     const qsizetype header = file.FindSection(section);
     const qsizetype keyLine = header >= 0 ? file.FindKey(header, key) : -1;
     if (!string) {
@@ -409,7 +457,7 @@ bool WritePrivateProfileString(const OptionalText& appName, const OptionalText& 
         return file.Save(path);
     }
 
-    const QByteArray value = ToAnsi(*string);
+    const QByteArray value = file.Encode(*string);
     if (keyLine >= 0) {
         QByteArray& line = file.lines[static_cast<std::size_t>(keyLine)];
         const ParsedLine parsed = Parse(line);
@@ -433,11 +481,11 @@ bool WritePrivateProfileSection(const OptionalText& appName, const OptionalText&
         return false;
     }
     const QString path = ProfileFilePath(fileName);
-    const QByteArray section = ToAnsi(*appName);
     if (!string) {
-        return DeleteSection(section, path);
+        return DeleteSection(*appName, path);
     }
 
+    IniFile file = IniFile::Load(path);
     // Entries end at NULs (an empty entry ends the list); line breaks inside one entry give
     // several lines, as they do when the platform writes such an entry into the file.
     std::vector<QByteArray> body;
@@ -452,11 +500,11 @@ bool WritePrivateProfileSection(const OptionalText& appName, const OptionalText&
             normalized.chop(1);
         }
         for (const QString& line : normalized.split(QLatin1Char('\n'))) {
-            body.push_back(ToAnsi(line));
+            body.push_back(file.Encode(line));
         }
     }
 
-    IniFile file = IniFile::Load(path);
+    const QByteArray section = file.Encode(*appName);
     const qsizetype header = file.FindSection(section);
     if (header >= 0) {
         file.Erase(header + 1, file.SectionContentEnd(header));
@@ -466,6 +514,88 @@ bool WritePrivateProfileSection(const OptionalText& appName, const OptionalText&
         file.lines.insert(file.lines.end(), body.begin(), body.end());
     }
     return file.Save(path);
+}
+
+ProfileDocument::ProfileDocument(const QString& fileName)
+    : mFile(std::make_unique<IniFile>(IniFile::Load(ProfileFilePath(fileName))))
+{
+}
+
+ProfileDocument::~ProfileDocument() = default;
+ProfileDocument::ProfileDocument(ProfileDocument&&) noexcept = default;
+ProfileDocument& ProfileDocument::operator=(ProfileDocument&&) noexcept = default;
+
+bool ProfileDocument::Exists() const
+{
+    return mFile->exists;
+}
+
+QStringList ProfileDocument::SectionNames() const
+{
+    QStringList names;
+    for (const QByteArray& line : mFile->lines) {
+        const ParsedLine parsed = Parse(line);
+        if (parsed.kind == LineKind::Section) {
+            names.append(mFile->Decode(parsed.name));
+        }
+    }
+    return names;
+}
+
+std::optional<QString> ProfileDocument::Value(const QString& section, const QString& key) const
+{
+    // The first section of each name, found once: a paper's file has thousands of them.
+    if (!mIndexed) {
+        mSectionIndex.clear();
+        for (std::size_t i = 0; i < mFile->lines.size(); ++i) {
+            const ParsedLine parsed = Parse(mFile->lines[i]);
+            if (parsed.kind == LineKind::Section) {
+                const QByteArray name = FoldName(parsed.name);
+                if (!mSectionIndex.contains(name)) { // the first section of a name answers
+                    mSectionIndex.insert(name, static_cast<qsizetype>(i));
+                }
+            }
+        }
+        mIndexed = true;
+    }
+    const auto header = mSectionIndex.constFind(FoldName(mFile->Encode(section)));
+    const qsizetype keyLine = header != mSectionIndex.cend() ? mFile->FindKey(*header, mFile->Encode(key)) : -1;
+    if (keyLine < 0) {
+        return std::nullopt;
+    }
+    return mFile->Decode(Unquote(Parse(mFile->lines[static_cast<std::size_t>(keyLine)]).value));
+}
+
+void ProfileDocument::DeleteSections(const std::function<bool(const QString&)>& which)
+{
+    std::vector<QByteArray> kept;
+    kept.reserve(mFile->lines.size());
+    bool deleting = false;
+    for (QByteArray& line : mFile->lines) {
+        const ParsedLine parsed = Parse(line);
+        if (parsed.kind == LineKind::Section) {
+            deleting = which(mFile->Decode(parsed.name));
+        }
+        if (!deleting) {
+            kept.push_back(std::move(line));
+        }
+    }
+    mFile->lines = std::move(kept);
+    mIndexed = false;
+}
+
+void ProfileDocument::AppendSection(const QString& section, const std::vector<std::pair<QString, QString>>& keys)
+{
+    mFile->lines.push_back(SectionHeader(mFile->Encode(section)));
+    for (const auto& [key, value] : keys) {
+        mFile->lines.push_back(mFile->Encode(key) + '=' + mFile->Encode(value));
+    }
+    mIndexed = false;
+}
+
+QByteArray ProfileDocument::Bytes() const
+{
+    return mFile->Bytes();
 }
 
 } // namespace Profile

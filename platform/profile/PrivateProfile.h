@@ -1,13 +1,22 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 
+#include <QStringList>
+
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
 // The private-profile (ini file) functions with the platform's semantics, on real files.
-// Files hold code page 936 bytes; texts cross as QString and are converted at the boundary.
+// Files hold code page 936 bytes, or UTF-8 when they start with its byte-order mark (which stays);
+// texts cross as QString, and buffers as code page 936, converted at the boundary. Lines end in
+// CR LF, LF or CR; writes end every line in CR LF.
 // Section and key names compare without regard to case. A "\" in a file name is read as the
 // folder separator. Every write replaces the file whole (written beside it, then renamed), so
 // a crash never leaves half a file.
@@ -51,5 +60,35 @@ bool WritePrivateProfileSection(const OptionalText& appName, const OptionalText&
 
 // The file name as the functions above open it.
 QString ProfileFilePath(const QString& fileName);
+
+struct IniFile;
+
+// An ini file read once into memory, for a caller that reads or replaces many sections at once,
+// where each function above reads the whole file (and a write rewrites it) per call. Names and
+// values follow the same rules; Bytes() is what the functions above would have left in the file.
+class ProfileDocument {
+public:
+    // A missing or unreadable file reads as an empty one.
+    explicit ProfileDocument(const QString& fileName);
+    ~ProfileDocument();
+    ProfileDocument(ProfileDocument&&) noexcept;
+    ProfileDocument& operator=(ProfileDocument&&) noexcept;
+
+    bool Exists() const;
+    // Every section header in file order, repeated names included.
+    QStringList SectionNames() const;
+    // The value as GetPrivateProfileString reads it; nullopt for a missing key or section.
+    std::optional<QString> Value(const QString& section, const QString& key) const;
+    // Removes, in one pass, every section whose name `which` accepts, with its keys.
+    void DeleteSections(const std::function<bool(const QString& name)>& which);
+    // Adds the section with its keys, in order, at the end of the file.
+    void AppendSection(const QString& section, const std::vector<std::pair<QString, QString>>& keys);
+    QByteArray Bytes() const;
+
+private:
+    std::unique_ptr<IniFile> mFile;
+    mutable QHash<QByteArray, qsizetype> mSectionIndex; // folded name -> header line of its first section
+    mutable bool mIndexed = false;
+};
 
 } // namespace Profile

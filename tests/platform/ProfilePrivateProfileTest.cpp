@@ -95,6 +95,27 @@ TEST_F(PrivateProfileTest, ReadsLfAndCrLfLinesAndALastLineWithoutNewline)
     EXPECT_EQ(Read(QStringLiteral("B"), QStringLiteral("z")), "2");
 }
 
+// Files saved by editors: a UTF-8 byte-order mark must not hide the first section, a file that
+// announces UTF-8 is read (and rewritten) as UTF-8, and lines may end in CR alone.
+TEST_F(PrivateProfileTest, ByteOrderMarkAndCrOnlyLineEndsKeepEverySection)
+{
+    WriteBytes("\xEF\xBB\xBF[System]\r\nExamTime=90\r\nDealer=\xE6\xB1\xBD\xE4\xBF\xAE\r\n[2]\r\nThemeID=7\r\n");
+    EXPECT_EQ(GetPrivateProfileInt(QStringLiteral("System"), QStringLiteral("ExamTime"), 0, Path()), 90);
+    EXPECT_EQ(Read(QStringLiteral("System"), QStringLiteral("Dealer")), "\xC6\xFB\xD0\xDE") << "汽修 in code page 936";
+    EXPECT_EQ(Read(std::nullopt, std::nullopt), QByteArray("System\0002\000", 9));
+    ASSERT_TRUE(WritePrivateProfileString(QStringLiteral("2"), QStringLiteral("Name"), QStringLiteral("钣金"), Path()));
+    EXPECT_EQ(ReadBytes(),
+              "\xEF\xBB\xBF[System]\r\nExamTime=90\r\nDealer=\xE6\xB1\xBD\xE4\xBF\xAE\r\n[2]\r\nThemeID=7\r\n"
+              "Name=\xE9\x92\xA3\xE9\x87\x91\r\n");
+
+    WriteBytes("[A]\rk=1\r\r[B]\rz=2\r");
+    EXPECT_EQ(Read(QStringLiteral("A"), QStringLiteral("k")), "1");
+    EXPECT_EQ(Read(QStringLiteral("B"), QStringLiteral("z")), "2");
+    EXPECT_EQ(Read(QStringLiteral("A"), std::nullopt), QByteArray("k\0", 2));
+    ASSERT_TRUE(WritePrivateProfileString(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("3"), Path()));
+    EXPECT_EQ(ReadBytes(), "[A]\r\nk=3\r\n\r\n[B]\r\nz=2\r\n");
+}
+
 TEST_F(PrivateProfileTest, ValueThatDoesNotFitIsCutAndNulTerminated)
 {
     WriteBytes("[S]\r\nk=0123456789\r\n");
@@ -306,6 +327,38 @@ TEST_F(PrivateProfileTest, WritesLeaveNoTemporaryFileBehind)
     ASSERT_TRUE(WritePrivateProfileSection(QStringLiteral("2"), QStringLiteral("a=b"), Path()));
     EXPECT_EQ(QDir(mDir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
               QStringList{QStringLiteral("Test.ini")});
+}
+
+// The in-memory document reads as the functions do and leaves what their calls would have left.
+TEST_F(PrivateProfileTest, DocumentEditsLeaveWhatTheFunctionsWouldWrite)
+{
+    const QByteArray original =
+        "; kept\r\n[System]\r\nExamTime = \"90\" \r\n[Keep]\nA=1\r\n[System]\r\nX=1\r\n[3]\rThemeID=5\r\n";
+    WriteBytes(original, QStringLiteral("a.ini"));
+    WriteBytes(original, QStringLiteral("b.ini"));
+    const QString a = Path(QStringLiteral("a.ini"));
+    ASSERT_TRUE(WritePrivateProfileSection(QStringLiteral("system"), std::nullopt, a));
+    ASSERT_TRUE(WritePrivateProfileSection(QStringLiteral("3"), std::nullopt, a));
+    ASSERT_TRUE(WritePrivateProfileSection(QStringLiteral("System"), QStringLiteral("ExamTime=60\r\nThemeCount=2"), a));
+    ASSERT_TRUE(WritePrivateProfileSection(QStringLiteral("1"), QStringLiteral("ThemeID=7\r\nThemeFraction=2.5"), a));
+
+    ProfileDocument document(Path(QStringLiteral("b.ini")));
+    EXPECT_TRUE(document.Exists());
+    EXPECT_EQ(document.SectionNames(), (QStringList{QStringLiteral("System"), QStringLiteral("Keep"),
+                                                    QStringLiteral("System"), QStringLiteral("3")}));
+    EXPECT_EQ(document.Value(QStringLiteral("SYSTEM"), QStringLiteral("examtime")), QStringLiteral("90"));
+    EXPECT_EQ(document.Value(QStringLiteral("3"), QStringLiteral("ThemeID")), QStringLiteral("5"));
+    EXPECT_EQ(document.Value(QStringLiteral("3"), QStringLiteral("Other")), std::nullopt);
+    document.DeleteSections([](const QString& name) {
+        return name.compare(QStringLiteral("system"), Qt::CaseInsensitive) == 0 || name == QStringLiteral("3");
+    });
+    document.AppendSection(QStringLiteral("System"), {{QStringLiteral("ExamTime"), QStringLiteral("60")},
+                                                      {QStringLiteral("ThemeCount"), QStringLiteral("2")}});
+    document.AppendSection(QStringLiteral("1"), {{QStringLiteral("ThemeID"), QStringLiteral("7")},
+                                                 {QStringLiteral("ThemeFraction"), QStringLiteral("2.5")}});
+    EXPECT_EQ(document.Bytes(), ReadBytes(QStringLiteral("a.ini")));
+    EXPECT_EQ(ReadBytes(QStringLiteral("b.ini")), original) << "the document writes nothing itself";
+    EXPECT_FALSE(ProfileDocument(Path(QStringLiteral("none.ini"))).Exists());
 }
 
 TEST_F(PrivateProfileTest, BackslashInTheFileNameSeparatesFolders)
