@@ -70,6 +70,14 @@ QHash<QString, QString> ParseConnectionString(const QString& text)
 Connection::Connection() = default;
 Connection::~Connection() = default;
 
+void Connection::SetCommandTimeout(int seconds)
+{
+    mCommandTimeout = seconds;
+    if (mSession != nullptr) {
+        mSession->SetLockTimeout(seconds);
+    }
+}
+
 ObjectStateEnum Connection::State() const
 {
     return mSession != nullptr ? adStateOpen : adStateClosed;
@@ -88,7 +96,7 @@ void Connection::Open(const QString& connectionString, const QString& /*userId*/
     }
     // The program joins its folder and file names with the Windows separator.
     path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    mSession = Session::Open(path, pairs.value(QStringLiteral("jet oledb:database password")));
+    mSession = Session::Open(path, pairs.value(QStringLiteral("jet oledb:database password")), mCommandTimeout);
 }
 
 std::shared_ptr<Session> Connection::RequireSession() const
@@ -118,7 +126,7 @@ std::unique_ptr<Recordset> Connection::Execute(const QString& commandText, long*
 
 void Connection::BeginTrans()
 {
-    RequireSession()->Run(QStringLiteral("BEGIN"), nullptr, nullptr);
+    RequireSession()->Run(QStringLiteral("BEGIN IMMEDIATE"), nullptr, nullptr);
 }
 
 void Connection::CommitTrans()

@@ -25,6 +25,12 @@ public:
     int CursorLocation() const { return mCursorLocation; }
     void SetCursorLocation(int cursorLocation) { mCursorLocation = cursorLocation; }
 
+    // Seconds a statement (and the key check of Open) waits for a lock that another connection
+    // holds, in this or another program, before it fails with the engine's "database is locked";
+    // 0 waits without limit. Taken at Open and, on an open connection, at once.
+    int CommandTimeout() const { return mCommandTimeout; }
+    void SetCommandTimeout(int seconds);
+
     ObjectStateEnum State() const;
 
     // Connection string of key=value pairs separated by ";": "Data Source" names the file (a
@@ -41,6 +47,8 @@ public:
     std::unique_ptr<Recordset> Execute(const QString& commandText, long* recordsAffected = nullptr,
                                        int options = adOptionUnspecified);
 
+    // Takes the write lock at once (waiting up to CommandTimeout), so that a transaction never
+    // fails halfway because another connection began writing after it.
     void BeginTrans();
     void CommitTrans();
     void RollbackTrans();
@@ -55,6 +63,7 @@ private:
     std::shared_ptr<Session> RequireSession() const;
 
     int mCursorLocation = adUseServer;
+    int mCommandTimeout = 30;
     std::shared_ptr<Session> mSession;
 };
 

@@ -6,6 +6,9 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <limits>
+
 namespace Ado {
 
 namespace {
@@ -67,7 +70,7 @@ Variant ColumnValue(sqlite3_stmt* statement, int column)
 
 } // namespace
 
-std::shared_ptr<Session> Session::Open(const QString& path, const QString& password)
+std::shared_ptr<Session> Session::Open(const QString& path, const QString& password, int lockTimeout)
 {
     sqlite3* db = nullptr;
     // Without SQLITE_OPEN_CREATE a missing file is an error instead of a new empty database.
@@ -78,6 +81,7 @@ std::shared_ptr<Session> Session::Open(const QString& path, const QString& passw
         throw RuntimeError(ProviderError, message + QStringLiteral(": ") + path);
     }
     std::shared_ptr<Session> session(new Session(db));
+    session->SetLockTimeout(lockTimeout);
 
     // The key is derived at the first statement after it, which also tells a wrong password or a
     // file that is no database.
@@ -89,6 +93,14 @@ std::shared_ptr<Session> Session::Open(const QString& path, const QString& passw
         }
     }
     return session;
+}
+
+void Session::SetLockTimeout(int seconds)
+{
+    const int milliseconds =
+        seconds <= 0 ? std::numeric_limits<int>::max()
+                     : static_cast<int>(std::min<long long>(seconds * 1000LL, std::numeric_limits<int>::max()));
+    sqlite3_busy_timeout(mDb, milliseconds);
 }
 
 Session::~Session()

@@ -23,8 +23,9 @@ struct QueryResult {
 // closed when the last owner lets go. Internal to this library: only here is the engine visible.
 class Session {
 public:
-    // Opens an existing file and keys it; raises RuntimeError when that fails.
-    static std::shared_ptr<Session> Open(const QString& path, const QString& password);
+    // Opens an existing file and keys it; raises RuntimeError when that fails. Locks of other
+    // connections are waited for up to lockTimeout seconds (0: without limit).
+    static std::shared_ptr<Session> Open(const QString& path, const QString& password, int lockTimeout);
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -33,6 +34,8 @@ public:
     // rows (result may be null to discard them); otherwise runs it to the end and returns false
     // with the number of changed rows in *changes (when given).
     bool Run(const QString& jetSql, QueryResult* result, long* changes);
+
+    void SetLockTimeout(int seconds);
 
 private:
     explicit Session(sqlite3* db) : mDb(db) {}

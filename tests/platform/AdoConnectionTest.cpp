@@ -6,9 +6,13 @@
 #include "TransactionGuard.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
 
 using namespace Ado;
 
@@ -259,6 +263,57 @@ TEST_F(AdoConnectionTest, TransactionGuardOutlivingItsConnectionDoesNotThrow)
     }
     connection.Open(adotest::ConnectionString(mPath));
     EXPECT_EQ(CountRows(connection, QStringLiteral("Exam_Theme")), 6) << "closing dropped the open transaction";
+}
+
+// --- other programs on the same file ----------------------------------------------------------
+
+// A second program that reads or writes for a moment is waited for, up to CommandTimeout seconds;
+// a lock held longer fails the statement with the engine's message. Transactions take the write lock
+// when they begin, so two writers queue instead of failing each other halfway.
+TEST_F(AdoConnectionTest, LocksOfOtherConnectionsAreWaitedForUpToTheCommandTimeout)
+{
+    Connection writer;
+    EXPECT_EQ(writer.CommandTimeout(), 30) << "seconds";
+    writer.SetCommandTimeout(1);
+    writer.Open(adotest::ConnectionString(mPath));
+
+    // A reader in the middle of a read (a shared lock) for 300 ms: the writer's commit waits for it.
+    {
+        Connection reader;
+        reader.Open(adotest::ConnectionString(mPath));
+        reader.Execute(QStringLiteral("BEGIN"));
+        EXPECT_EQ(CountRows(reader, QStringLiteral("Exam_Theme")), 6);
+        std::thread release([&reader] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            reader.Execute(QStringLiteral("COMMIT"));
+        });
+        EXPECT_EQ(ErrorOf([&] { writer.Execute(QStringLiteral("Delete From Exam_Theme Where ThemeID = 6")); }), 0)
+            << mLastMessage.toStdString();
+        release.join();
+    }
+    EXPECT_EQ(CountRows(writer, QStringLiteral("Exam_Theme")), 5);
+
+    // Another writer's transaction for longer than the timeout: the second one gives up after it.
+    Connection other;
+    other.SetCommandTimeout(5);
+    other.Open(adotest::ConnectionString(mPath));
+    other.BeginTrans();
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(ErrorOf([&] { writer.BeginTrans(); }), ProviderError);
+    EXPECT_GE(clock.elapsed(), 900);
+    EXPECT_EQ(mLastMessage, QStringLiteral("database is locked"));
+    other.RollbackTrans();
+
+    // Opening waits as well: the key is checked by a read, which a commit in progress holds off.
+    other.Execute(QStringLiteral("BEGIN EXCLUSIVE"));
+    std::thread commit([&other] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        other.Execute(QStringLiteral("COMMIT"));
+    });
+    Connection late;
+    EXPECT_EQ(ErrorOf([&] { late.Open(adotest::ConnectionString(mPath)); }), 0) << mLastMessage.toStdString();
+    commit.join();
 }
 
 } // namespace
