@@ -1,6 +1,7 @@
 #include "ModSystem.h"
 
 #include "App.h"
+#include "PrivateProfile.h"
 #include "QuestionText.h"
 #include "Recordset.h"
 #include "TransactionGuard.h"
@@ -8,12 +9,21 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <limits>
+#include <map>
+#include <numeric>
+#include <optional>
+#include <signal.h>
+#include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace ModSystem {
@@ -31,6 +41,10 @@ QString SqlText(const QString& value)
 
 // Exam times beyond this overflow the exam screen's 16-bit seconds count (546 * 60 = 32760).
 constexpr std::int32_t kMaxExamMinutes = 546;
+
+// Seconds the shared connection waits for a lock that another program holds on the bank (its
+// generation, or a question being read) before a statement fails with "database is locked".
+constexpr int kLockWaitSeconds = 5;
 
 struct PickedQuestion {
     QString ThemeID;
@@ -58,10 +72,10 @@ struct ModelInfo {
 };
 
 // Reads the active model of the trade; false when there is none usable.
-bool ReadActiveModel(ModelInfo& info)
+bool ReadActiveModel(const QString& trade, ModelInfo& info)
 {
     Ado::Recordset model;
-    model.Open(QStringLiteral("Select * From Exam_Model Where ApplyType=") + SqlText(gApplyType) +
+    model.Open(QStringLiteral("Select * From Exam_Model Where ApplyType=") + SqlText(trade) +
                    QStringLiteral(" And ModelStatus = 1"),
                *gConn, Ado::adOpenKeyset, Ado::adLockReadOnly, Ado::adOptionUnspecified);
     if (model.Eof()) {
@@ -93,6 +107,16 @@ bool ReadActiveModel(ModelInfo& info)
     return true;
 }
 
+// The quota rows of a model for one chapter and type; only the first counts.
+void OpenQuota(Ado::Recordset& quota, const QString& modelId, int chapter, int type)
+{
+    quota.Open(
+        QStringLiteral("Select Model,ThemeChapter,ThemeFraction,SelectContent From Exam_MContent Where [Model]=") +
+            SqlText(modelId) + QStringLiteral(" And ThemeChapter=") + QString::number(chapter) +
+            QStringLiteral(" And ThemeType = ") + QString::number(type),
+        *gConn, Ado::adOpenKeyset, Ado::adLockReadOnly, Ado::adOptionUnspecified);
+}
+
 // Draws the questions of one chapter and type. Positions are 1-based in the order the query returns
 // the rows, and the picks keep that order. A quota at or above the number of available questions
 // takes them all instead of drawing forever.
@@ -100,11 +124,7 @@ void DrawQuestions(const QString& modelId, int chapter, int type, PaperRandom& r
                    std::vector<PickedQuestion>& picked, bool& badQuota)
 {
     Ado::Recordset quota;
-    quota.Open(
-        QStringLiteral("Select Model,ThemeChapter,ThemeFraction,SelectContent From Exam_MContent Where [Model]=") +
-            SqlText(modelId) + QStringLiteral(" And ThemeChapter=") + QString::number(chapter) +
-            QStringLiteral(" And ThemeType = ") + QString::number(type),
-        *gConn, Ado::adOpenKeyset, Ado::adLockReadOnly, Ado::adOptionUnspecified);
+    OpenQuota(quota, modelId, chapter, type);
     if (quota.Eof()) {
         return;
     }
@@ -135,63 +155,348 @@ void DrawQuestions(const QString& modelId, int chapter, int type, PaperRandom& r
     if (n >= m) {
         std::fill(marked.begin() + 1, marked.end(), true);
     } else {
+        // A partial shuffle: each draw is uniform over the positions not yet drawn, so n draws take
+        // n steps however close n comes to m (redrawing taken positions would take about m ln m).
+        std::vector<std::int32_t> positions(static_cast<std::size_t>(m));
+        std::iota(positions.begin(), positions.end(), 1);
         for (std::int32_t i = 0; i < static_cast<std::int32_t>(n); ++i) {
-            std::int32_t r = random.Next(m);
-            while (marked[static_cast<std::size_t>(r)]) {
-                r = random.Next(m);
-            }
-            marked[static_cast<std::size_t>(r)] = true;
+            const std::int32_t j = i + random.Next(m - i) - 1;
+            std::swap(positions[static_cast<std::size_t>(i)], positions[static_cast<std::size_t>(j)]);
+            marked[static_cast<std::size_t>(positions[static_cast<std::size_t>(i)])] = true;
         }
     }
 
     const QString pointsText = points.ToString();
+    const double pointsValue = points.ToDouble();
     questions.MoveFirst();
     for (std::int32_t position = 1; !questions.Eof(); ++position, questions.MoveNext()) {
         if (marked[static_cast<std::size_t>(position)]) {
             picked.push_back(PickedQuestion{questions.Fields(QStringLiteral("ThemeID")).ToString(), pointsText,
-                                            questions.Fields(QStringLiteral("ThemeAnswer")).ToString(),
-                                            points.ToDouble()});
+                                            questions.Fields(QStringLiteral("ThemeAnswer")).ToString(), pointsValue});
         }
     }
 }
 
-// Writes the paper's keys into a copy of STheme.cfg; the copy replaces the file only once the
-// database holds the new paper. False when the copy cannot be made or written.
-bool WritePaperConfig(const QString& path, const ModelInfo& info, const QString& paperId,
-                      const std::vector<PickedQuestion>& picked)
-{
-    QFile::remove(path);
-    const QString current = App::Path() + QStringLiteral("/STheme.cfg");
-    if (QFile::exists(current) && !QFile::copy(current, path)) {
-        return false;
-    }
-    ReadConfig cfg;
-    cfg.OpenIni(path);
-    if (!QFile::exists(path)) {
-        return false;
-    }
-    const QString system = QStringLiteral("System");
-    cfg.DelAllKeyWord(system);
-    bool written = cfg.AddKeyWord(system, QStringLiteral("ExamTime"), QString::number(info.ExamTime)) &&
-                   cfg.AddKeyWord(system, QStringLiteral("ThemeCount"), info.ThemeCount) &&
-                   cfg.AddKeyWord(system, QStringLiteral("ExamPaperID"), paperId);
+// --- STheme.cfg beside the bank ---------------------------------------------------------------
+//
+// The bank and STheme.cfg must name the same paper. STheme.cfg is replaced only while the bank's
+// write lock is held, between a generation's changes and their commit, so whichever program
+// commits last has also replaced the file last. A program that ends between the two leaves the
+// file it replaced beside it, which RepairPaperConfig puts back.
 
-    // Numbered sections of any earlier paper go, however long it was, so none outlives its paper.
-    const QStringList sections = cfg.GetAllSection().split(QChar(u'\0'), Qt::SkipEmptyParts);
-    for (const QString& section : sections) {
-        bool numbered = false;
-        const int number = section.toInt(&numbered);
-        if (numbered && number > 0) {
-            cfg.DelAllKeyWord(section);
+QString ConfigPath()
+{
+    return App::Path() + QStringLiteral("/STheme.cfg");
+}
+
+// Scratch files carry the id of the process that writes them, so that no program renames or
+// deletes another's: "STheme.cfg.new-<pid>" holds the file about to replace STheme.cfg,
+// "STheme.cfg.old-<pid>" the file it replaced until the bank has committed.
+QString ScratchPath(const char* kind)
+{
+    return ConfigPath() + QLatin1Char('.') + QLatin1String(kind) + QLatin1Char('-') + QString::number(::getpid());
+}
+
+QStringList ScratchPatterns()
+{
+    return {QStringLiteral("STheme.cfg.new-*"), QStringLiteral("STheme.cfg.old-*")};
+}
+
+bool ProcessIsAlive(qint64 pid)
+{
+    if (pid <= 0 || pid > std::numeric_limits<pid_t>::max()) {
+        return false;
+    }
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH;
+}
+
+// Scratch files of programs that ended between two steps, once nothing needs them: under the bank's
+// write lock with STheme.cfg naming the bank's paper. A running program's are left alone.
+void RemoveStaleScratchFiles()
+{
+    const QDir dir(App::Path());
+    for (const QString& name : dir.entryList(ScratchPatterns(), QDir::Files | QDir::Hidden)) {
+        bool numeric = false;
+        const qint64 pid = name.mid(name.lastIndexOf(QLatin1Char('-')) + 1).toLongLong(&numeric);
+        if (numeric && (pid == ::getpid() || !ProcessIsAlive(pid))) {
+            QFile::remove(dir.filePath(name));
         }
     }
-    for (std::size_t i = 0; written && i < picked.size(); ++i) {
-        const QString section = QString::number(i + 1);
-        written = cfg.AddKeyWord(section, QStringLiteral("ThemeID"), picked[i].ThemeID) &&
-                  cfg.AddKeyWord(section, QStringLiteral("ThemeFraction"), picked[i].Points);
+}
+
+// Written through to the disk, so that a file renamed into place afterwards is whole.
+bool WriteSynced(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        return false;
     }
-    cfg.CloseIni();
+    const bool written = file.write(bytes) == bytes.size() && file.flush() && ::fsync(file.handle()) == 0;
+    file.close();
+    if (!written) {
+        QFile::remove(path);
+    }
     return written;
+}
+
+// Replaces `to` by `from` in one step: a reader sees the old file or the new one, never a mix.
+bool ReplaceFile(const QString& from, const QString& to)
+{
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
+// Keeps STheme.cfg as it is under another name (an empty file when there is none), to be put back
+// should the bank not commit the paper that replaces it.
+bool KeepConfig(const QString& config, const QString& kept)
+{
+    QFile::remove(kept);
+    if (!QFileInfo::exists(config)) {
+        return WriteSynced(kept, QByteArray());
+    }
+    return ::link(QFile::encodeName(config).constData(), QFile::encodeName(kept).constData()) == 0 ||
+           QFile::copy(config, kept);
+}
+
+// Removes the generation's scratch files however it ends, except one that must stay for repair.
+class ScratchFiles {
+public:
+    ScratchFiles() : mNew(ScratchPath("new")), mOld(ScratchPath("old")) {}
+    ~ScratchFiles()
+    {
+        QFile::remove(mNew);
+        if (!mKeepOld) {
+            QFile::remove(mOld);
+        }
+    }
+    ScratchFiles(const ScratchFiles&) = delete;
+    ScratchFiles& operator=(const ScratchFiles&) = delete;
+
+    const QString& New() const { return mNew; }
+    const QString& Old() const { return mOld; }
+    void KeepOld() { mKeepOld = true; }
+
+private:
+    QString mNew;
+    QString mOld;
+    bool mKeepOld = false;
+};
+
+struct PaperEntry {
+    QString ThemeID;
+    QString Points;
+};
+
+// What STheme.cfg says of one paper; no paper at all when PaperId is empty.
+struct PaperConfig {
+    QString ExamTime;
+    QString ThemeCount;
+    QString PaperId;
+    std::vector<PaperEntry> Entries; // sections [1] to [n]
+};
+
+bool IsNumberedSection(const QString& name)
+{
+    bool numbered = false;
+    const int number = name.toInt(&numbered);
+    return numbered && number > 0;
+}
+
+// STheme.cfg with the paper in place of any earlier one, built in memory from the current file so
+// that it is written once: other sections stay as they are, then [System] with ExamTime, ThemeCount
+// and ExamPaperID and the sections [1] to [n] with ThemeID and ThemeFraction follow, as deleting
+// them and adding the keys one by one would leave the file. Numbered sections of an earlier paper go
+// however long it was.
+QByteArray PaperConfigBytes(Profile::ProfileDocument document, const PaperConfig& paper)
+{
+    document.DeleteSections([](const QString& name) {
+        return name.compare(QLatin1String("System"), Qt::CaseInsensitive) == 0 || IsNumberedSection(name);
+    });
+    if (!paper.PaperId.isEmpty()) {
+        document.AppendSection(QStringLiteral("System"), {{QStringLiteral("ExamTime"), paper.ExamTime},
+                                                          {QStringLiteral("ThemeCount"), paper.ThemeCount},
+                                                          {QStringLiteral("ExamPaperID"), paper.PaperId}});
+        for (std::size_t i = 0; i < paper.Entries.size(); ++i) {
+            document.AppendSection(QString::number(i + 1),
+                                   {{QStringLiteral("ThemeID"), paper.Entries[i].ThemeID},
+                                    {QStringLiteral("ThemeFraction"), paper.Entries[i].Points}});
+        }
+    }
+    return document.Bytes();
+}
+
+// A row of Exam_ThemePaper as STheme.cfg repeats it.
+struct PaperRow {
+    long ExamID = 0;
+    QString PaperId;
+    Ado::Variant ThemeID;
+    Ado::Variant Points;
+};
+
+std::vector<PaperRow> ReadPaper()
+{
+    Ado::Recordset paper;
+    paper.Open(QStringLiteral("Select * From Exam_ThemePaper Order By ExamID"), *gConn, Ado::adOpenKeyset,
+               Ado::adLockReadOnly, Ado::adOptionUnspecified);
+    std::vector<PaperRow> rows;
+    rows.reserve(static_cast<std::size_t>(paper.RecordCount()));
+    for (; !paper.Eof(); paper.MoveNext()) {
+        rows.push_back(PaperRow{
+            paper.Fields(QStringLiteral("ExamID")).ToInt(), paper.Fields(QStringLiteral("ExamPaperID")).ToString(),
+            paper.Fields(QStringLiteral("ThemeID")), paper.Fields(QStringLiteral("ThemeFraction"))});
+    }
+    return rows;
+}
+
+// A paper as the generator writes it: places 1 to n, one paper id.
+bool IsWholePaper(const std::vector<PaperRow>& paper)
+{
+    for (std::size_t i = 0; i < paper.size(); ++i) {
+        if (paper[i].ExamID != static_cast<long>(i + 1) || paper[i].PaperId != paper.front().PaperId) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool SameNumber(const std::optional<QString>& text, const Ado::Variant& value)
+{
+    bool numeric = false;
+    const double number = text ? text->toDouble(&numeric) : 0;
+    return numeric && value.IsNumeric() && number == value.ToDouble();
+}
+
+// Whether the file names exactly this paper: its id, a usable exam time, and each place's question
+// and points; a file for no paper names none.
+bool ConfigNamesPaper(const Profile::ProfileDocument& cfg, const std::vector<PaperRow>& paper)
+{
+    const QString system = QStringLiteral("System");
+    const std::optional<QString> paperId = cfg.Value(system, QStringLiteral("ExamPaperID"));
+    if (paper.empty()) {
+        return !paperId || paperId->isEmpty();
+    }
+    if (paperId != paper.front().PaperId) {
+        return false;
+    }
+    bool whole = false;
+    const int minutes = cfg.Value(system, QStringLiteral("ExamTime")).value_or(QString()).toInt(&whole);
+    if (!whole || minutes < 1 || minutes > kMaxExamMinutes) {
+        return false;
+    }
+    for (std::size_t i = 0; i < paper.size(); ++i) {
+        const QString section = QString::number(i + 1);
+        if (!SameNumber(cfg.Value(section, QStringLiteral("ThemeID")), paper[i].ThemeID) ||
+            !SameNumber(cfg.Value(section, QStringLiteral("ThemeFraction")), paper[i].Points)) {
+            return false;
+        }
+    }
+    const QStringList sections = cfg.SectionNames();
+    return std::count_if(sections.cbegin(), sections.cend(), IsNumberedSection) == static_cast<qsizetype>(paper.size());
+}
+
+// Puts back a scratch file that names the bank's paper: the file a program replaced before it
+// ended without committing, or the one it was about to put in place after committing.
+bool PutBackScratchNamingPaper(const std::vector<PaperRow>& paper, const QString& config)
+{
+    const QDir dir(App::Path());
+    for (const QString& name : dir.entryList(ScratchPatterns(), QDir::Files | QDir::Hidden, QDir::Time)) {
+        const QString path = dir.filePath(name);
+        if (ConfigNamesPaper(Profile::ProfileDocument(path), paper) && ReplaceFile(path, config)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The active model whose quotas drew this paper: every chapter and type on it carries the points of
+// that model's first quota row of the chapter and type, and no more questions than it asks for. The
+// trade being practised is tried first, then the program's two trades.
+bool ModelOfPaper(const std::vector<PaperRow>& paper, ModelInfo& found)
+{
+    struct Group {
+        std::size_t Count = 0;
+        double Points = 0;
+    };
+    std::map<std::pair<int, int>, Group> groups; // (chapter, type)
+    Ado::Recordset joined;
+    joined.Open(QStringLiteral("Select * From Exam_Theme,Exam_ThemePaper Where [Exam_Theme.ThemeID] = "
+                               "[Exam_ThemePaper.ThemeID] Order By [Exam_ThemePaper.ExamID]"),
+                *gConn, Ado::adOpenKeyset, Ado::adLockReadOnly, Ado::adOptionUnspecified);
+    if (joined.RecordCount() != static_cast<long>(paper.size())) {
+        return false; // the bank no longer holds every question of the paper
+    }
+    for (; !joined.Eof(); joined.MoveNext()) {
+        Group& group = groups[{joined.Fields(QStringLiteral("ThemeChapter")).ToInt(),
+                               joined.Fields(QStringLiteral("ThemeType")).ToInt()}];
+        const double points = joined.Fields(QStringLiteral("ThemeFraction")).ToDouble();
+        if (group.Count++ > 0 && points != group.Points) {
+            return false;
+        }
+        group.Points = points;
+    }
+
+    QStringList trades = {gApplyType, QString::fromUtf16(TradeSheetMetal), QString::fromUtf16(TradePainting)};
+    trades.removeDuplicates();
+    for (const QString& trade : trades) {
+        ModelInfo info;
+        if (trade.isEmpty() || !ReadActiveModel(trade, info)) {
+            continue;
+        }
+        bool fits = true;
+        for (auto it = groups.cbegin(); fits && it != groups.cend(); ++it) {
+            Ado::Recordset quota;
+            OpenQuota(quota, info.ModelId, it->first.first, it->first.second);
+            fits = !quota.Eof() && quota.Fields(QStringLiteral("ThemeFraction")).IsNumeric() &&
+                   quota.Fields(QStringLiteral("ThemeFraction")).ToDouble() == it->second.Points &&
+                   static_cast<double>(it->second.Count) <=
+                       std::nearbyint(quota.Fields(QStringLiteral("SelectContent")).ToDouble());
+        }
+        if (fits) {
+            found = info;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Writes STheme.cfg afresh from the bank's paper, the exam time from the model that drew it (or,
+// when the bank no longer has that model, from the file). False when neither gives one.
+bool RewriteConfig(Profile::ProfileDocument current, const std::vector<PaperRow>& paper, const QString& config)
+{
+    PaperConfig content;
+    if (!paper.empty()) {
+        if (!IsWholePaper(paper)) {
+            return false;
+        }
+        ModelInfo model;
+        if (ModelOfPaper(paper, model)) {
+            content.ExamTime = QString::number(model.ExamTime);
+            content.ThemeCount = model.ThemeCount;
+        } else {
+            bool whole = false;
+            const QString system = QStringLiteral("System");
+            const int minutes = current.Value(system, QStringLiteral("ExamTime")).value_or(QString()).toInt(&whole);
+            if (!whole || minutes < 1 || minutes > kMaxExamMinutes) {
+                return false;
+            }
+            content.ExamTime = QString::number(minutes);
+            content.ThemeCount =
+                current.Value(system, QStringLiteral("ThemeCount")).value_or(QString::number(paper.size()));
+        }
+        content.PaperId = paper.front().PaperId;
+        for (const PaperRow& row : paper) {
+            content.Entries.push_back(PaperEntry{row.ThemeID.ToString(), row.Points.ToString()});
+        }
+    }
+    ScratchFiles scratch;
+    return WriteSynced(scratch.New(), PaperConfigBytes(std::move(current), content)) &&
+           ReplaceFile(scratch.New(), config);
+}
+
+void Step(PaperStep step)
+{
+    if (gPaperStepHook) {
+        gPaperStepHook(step);
+    }
 }
 
 // Closes and releases the shared connection however the generator ends.
@@ -247,6 +552,7 @@ void OpenDatabase()
         gConn = std::make_unique<Ado::Connection>();
     }
     gConn->SetCursorLocation(Ado::adUseClient);
+    gConn->SetCommandTimeout(kLockWaitSeconds);
     if (gConn->State() == Ado::adStateClosed) {
         gConn->Open(ConnectionString(), QString(), QString(), Ado::adOptionUnspecified);
     }
@@ -303,7 +609,7 @@ PaperStatus CreateExamPaper(PaperRandom& random)
     // Everything is read and checked before anything changes, so that a trade that cannot give a
     // paper keeps the last one, which wrong-answer practice reads.
     ModelInfo info;
-    if (!ReadActiveModel(info)) {
+    if (!ReadActiveModel(gApplyType, info)) {
         return PaperStatus::NoValidModel;
     }
     Ado::Recordset chapters;
@@ -330,13 +636,16 @@ PaperStatus CreateExamPaper(PaperRandom& random)
         return PaperStatus::NoValidModel;
     }
 
-    const QString configPath = App::Path() + QStringLiteral("/STheme.cfg.new");
-    if (!WritePaperConfig(configPath, info, paperId, picked)) {
-        QFile::remove(configPath);
-        return PaperStatus::ConfigNotWritable;
+    PaperConfig content{QString::number(info.ExamTime), info.ThemeCount, paperId, {}};
+    content.Entries.reserve(picked.size());
+    for (const PickedQuestion& question : picked) {
+        content.Entries.push_back(PaperEntry{question.ThemeID, question.Points});
     }
-
-    try {
+    const QString config = ConfigPath();
+    ScratchFiles scratch;
+    {
+        // Taking the bank's write lock waits for another program's generation to commit; STheme.cfg is
+        // replaced under the lock, after the new paper's rows and before their commit.
         Ado::TransactionGuard transaction(*gConn);
         gConn->Execute(QStringLiteral("Delete From Exam_ThemePaper"));
         for (std::size_t i = 0; i < picked.size(); ++i) {
@@ -346,20 +655,48 @@ PaperStatus CreateExamPaper(PaperRandom& random)
                            QString::number(i + 1) + u',' + paperId + u',' + picked[i].ThemeID + u',' +
                            picked[i].Points + u',' + SqlText(picked[i].RightAnswer) + u')');
         }
-        transaction.Commit();
-    } catch (...) {
-        QFile::remove(configPath);
-        throw;
+        // Until the commit, a failure rolls the rows back and leaves STheme.cfg as it was.
+        if (!WriteSynced(scratch.New(), PaperConfigBytes(Profile::ProfileDocument(config), content)) ||
+            !KeepConfig(config, scratch.Old())) {
+            return PaperStatus::ConfigNotWritable;
+        }
+        Step(PaperStep::ConfigWritten);
+        if (!ReplaceFile(scratch.New(), config)) {
+            return PaperStatus::ConfigNotWritable;
+        }
+        try {
+            Step(PaperStep::ConfigReplaced);
+            transaction.Commit();
+        } catch (...) {
+            // The bank keeps the earlier paper, so STheme.cfg gets its file back; should that fail
+            // too, the kept file stays for RepairPaperConfig.
+            if (!ReplaceFile(scratch.Old(), config)) {
+                scratch.KeepOld();
+            }
+            throw;
+        }
     }
-
-    const QString configFile = App::Path() + QStringLiteral("/STheme.cfg");
-    if (std::rename(QFile::encodeName(configPath).constData(), QFile::encodeName(configFile).constData()) != 0) {
-        QFile::remove(configPath);
-        return PaperStatus::ConfigNotWritable;
-    }
+    Step(PaperStep::Committed);
     gExamPaperID = paperId;
     gExamTime = info.ExamTime;
     return PaperStatus::Created;
+}
+
+bool RepairPaperConfig()
+{
+    OpenDatabase();
+    // Under the bank's write lock no generator stands between replacing STheme.cfg and committing
+    // its paper, and none starts until the two have been compared and mended.
+    Ado::TransactionGuard lock(*gConn);
+    const std::vector<PaperRow> paper = ReadPaper();
+    const QString config = ConfigPath();
+    Profile::ProfileDocument current(config);
+    const bool named = ConfigNamesPaper(current, paper) || PutBackScratchNamingPaper(paper, config) ||
+                       RewriteConfig(std::move(current), paper, config);
+    if (named) {
+        RemoveStaleScratchFiles();
+    }
+    return named;
 }
 
 } // namespace ModSystem

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <random>
 
@@ -109,8 +110,30 @@ QString PaperStatusText(PaperStatus status);
 // Generates the paper of a new mock exam for gApplyType: Exam_ThemePaper and STheme.cfg are
 // replaced, gExamPaperID and gExamTime set. When generation cannot proceed, nothing is changed and
 // the status says why. gConn is released in every case. Database errors raise RuntimeError, and
-// the earlier paper stays whole.
+// the earlier paper stays whole. Another program generating at the same time is waited for (up to
+// a few seconds); whichever commits last, the bank and STheme.cfg both name its paper.
 PaperStatus CreateExamPaper(PaperRandom& random);
 PaperStatus CreateExamPaper();
+
+// Mends STheme.cfg when it does not name the paper that Exam_ThemePaper holds, as a program that
+// ended between replacing the one and committing the other leaves them: the file it replaced is
+// put back, or the file is written afresh from the bank's paper with the exam time of the model
+// that drew it; scratch files that such programs left are removed.
+// Call it in the exam screen's load, in mock-exam mode, after gConn has been reopened and before
+// [System] ExamPaperID and ExamTime are read; it opens gConn when it is closed and leaves it open.
+// True when STheme.cfg names the bank's paper afterwards (also when nothing needed mending); false
+// when the bank holds no whole paper or no exam time is to be found, and the file is then left as
+// it was. Waits, like the generator, for another program's generation. Database errors raise
+// RuntimeError.
+bool RepairPaperConfig();
+
+// Points of CreateExamPaper at which the tests inject faults: the hook, when set, runs at each and
+// may throw (the step fails) or end the process (a crash there). The program never sets it.
+enum class PaperStep {
+    ConfigWritten,  // the new rows not committed; the new STheme.cfg and a copy of the old written beside it
+    ConfigReplaced, // STheme.cfg replaced; the new rows not yet committed
+    Committed,      // committed; the copy of the old STheme.cfg not yet removed
+};
+inline std::function<void(PaperStep)> gPaperStepHook;
 
 } // namespace ModSystem

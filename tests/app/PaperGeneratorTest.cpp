@@ -7,6 +7,7 @@
 #include "Recordset.h"
 #include "RuntimeError.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 
@@ -296,7 +297,8 @@ TEST_F(PaperGeneratorTest, FailedInsertRollsBackToTheLastPaper)
     EXPECT_EQ(gConn, nullptr);
     EXPECT_EQ(Paper(), before);
     EXPECT_EQ(ConfigBytes(), configBefore);
-    EXPECT_FALSE(QFile::exists(ConfigPath() + QStringLiteral(".new")));
+    EXPECT_EQ(QDir(mFixture.Dir()).entryList(QDir::Files),
+              (QStringList{QStringLiteral("QKMExam_L.DLL"), QStringLiteral("STheme.cfg")}));
 }
 
 TEST_F(PaperGeneratorTest, EarlierConfigKeysAndNumberedSectionsAreReplaced)
@@ -307,8 +309,30 @@ TEST_F(PaperGeneratorTest, EarlierConfigKeysAndNumberedSectionsAreReplaced)
                   "[2]\r\nThemeID=998\r\n[Keep]\r\nA=1\r\n");
     cfgFile.close();
 
+    const QString replayed = mFixture.FilePath(QStringLiteral("Replayed.cfg"));
+    ASSERT_TRUE(QFile::copy(ConfigPath(), replayed));
+
     PaperRandom random(1);
     ASSERT_EQ(CreateExamPaper(random), PaperStatus::Created);
+    // Written in one go, the file holds what deleting the sections and adding the keys one by one
+    // through ReadConfig leaves.
+    ReadConfig replay;
+    replay.OpenIni(replayed);
+    replay.DelAllKeyWord(QStringLiteral("System"));
+    replay.AddKeyWord(QStringLiteral("System"), QStringLiteral("ExamTime"), QStringLiteral("60"));
+    replay.AddKeyWord(QStringLiteral("System"), QStringLiteral("ThemeCount"), QStringLiteral("15"));
+    replay.AddKeyWord(QStringLiteral("System"), QStringLiteral("ExamPaperID"), gExamPaperID);
+    replay.DelAllKeyWord(QStringLiteral("40"));
+    replay.DelAllKeyWord(QStringLiteral("2"));
+    const std::vector<PaperRow> paper = Paper();
+    for (const PaperRow& row : paper) {
+        replay.AddKeyWord(QString::number(row.ExamID), QStringLiteral("ThemeID"), QString::number(row.ThemeID));
+        replay.AddKeyWord(QString::number(row.ExamID), QStringLiteral("ThemeFraction"), QString::number(row.Points));
+    }
+    QFile replayedFile(replayed);
+    ASSERT_TRUE(replayedFile.open(QIODevice::ReadOnly));
+    EXPECT_EQ(ConfigBytes(), replayedFile.readAll());
+
     EXPECT_EQ(SectionKeys(ConfigPath(), QStringLiteral("System")),
               (QStringList{QStringLiteral("ExamTime"), QStringLiteral("ThemeCount"), QStringLiteral("ExamPaperID")}));
     ReadConfig cfg;
