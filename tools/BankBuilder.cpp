@@ -23,7 +23,9 @@ namespace {
 // Declared types give the values the affinity the program expects to read back: whole numbers as
 // integers, stored cipher text and key texts as text (a 14-digit paper id inserted unquoted is kept
 // as its digits), pictures as blobs. Numbered ids are the rowid, so unordered reads come back in id
-// order, the order the paper was inserted.
+// order, the order the paper was inserted. The paper generator's question query (id, chapter and
+// right answer of one chapter and type) is answered from the index alone, in id order: it reads a
+// few index pages instead of deciphering every page of the question table per chapter and type.
 constexpr const char* kSchema = R"sql(
 CREATE TABLE Exam_Theme (
     ThemeID INTEGER PRIMARY KEY,
@@ -37,7 +39,7 @@ CREATE TABLE Exam_Theme (
     ThemeAnswer TEXT,
     ThemeImage BLOB
 );
-CREATE INDEX Exam_Theme_ChapterType ON Exam_Theme (ThemeChapter, ThemeType);
+CREATE INDEX Exam_Theme_ChapterType ON Exam_Theme (ThemeChapter, ThemeType, ThemeID, ThemeAnswer);
 CREATE TABLE Exam_Model (
     ApplyType TEXT NOT NULL,
     ModelStatus INTEGER NOT NULL DEFAULT 0,
