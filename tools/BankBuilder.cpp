@@ -6,15 +6,19 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <memory>
 #include <optional>
+#include <signal.h>
 #include <sstream>
 #include <system_error>
-#include <unordered_map>
 #include <unistd.h>
+#include <unordered_map>
 
 namespace Bank {
 
@@ -312,10 +316,38 @@ std::string TypeName(int type)
     }
 }
 
+// Removes the temporary files that builds of `out` killed midway left (each as large as a bank).
+// A running build's file is left alone.
+void RemoveKilledBuilds(const std::filesystem::path& out)
+{
+    const std::string prefix = out.filename().string() + ".building-";
+    const std::filesystem::path folder = out.has_parent_path() ? out.parent_path() : std::filesystem::path(".");
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) {
+            continue;
+        }
+        long long pid = 0;
+        const char* digits = name.data() + prefix.size();
+        const auto [stop, error] = std::from_chars(digits, name.data() + name.size(), pid);
+        if (error != std::errc() || stop != name.data() + name.size() || pid <= 0) {
+            continue;
+        }
+        const bool running =
+            pid <= std::numeric_limits<pid_t>::max() && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH);
+        if (!running) {
+            std::error_code ignored;
+            std::filesystem::remove(it->path(), ignored);
+        }
+    }
+}
+
 } // namespace
 
 void Build(const Source& source, const std::filesystem::path& out)
 {
+    RemoveKilledBuilds(out);
     std::filesystem::path temp = out;
     temp += ".building-" + std::to_string(::getpid());
     std::error_code ignored;

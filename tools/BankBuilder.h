@@ -11,7 +11,7 @@ namespace Bank {
 
 // Builds the bank of `source` at `out`. The file is written under a temporary name beside `out` and
 // renamed over it only when complete, so a failed build leaves no half-written bank and keeps an
-// existing one. Throws BankError.
+// existing one; temporary files of builds killed midway are removed first. Throws BankError.
 void Build(const Source& source, const std::filesystem::path& out);
 
 // A readable listing of a bank, texts deciphered (UTF-8): chapters, exam models with their quotas,

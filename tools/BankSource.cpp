@@ -1,11 +1,16 @@
 #include "BankSource.h"
 
+#include "CodePage.h"
+
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
 #include <sstream>
+#include <system_error>
 
 namespace Bank {
 
@@ -32,6 +37,7 @@ public:
 
     Source Run()
     {
+        mSource.Origin = mOrigin;
         mSource.Keys = DefaultKeySlots();
         std::size_t pos = 0;
         if (mText.substr(0, 3) == "\xEF\xBB\xBF") {
@@ -74,10 +80,44 @@ private:
         value = Trim(value);
         double result = 0;
         const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), result);
-        if (value.empty() || ec != std::errc() || end != value.data() + value.size()) {
+        if (value.empty() || ec != std::errc() || end != value.data() + value.size() || !std::isfinite(result)) {
             Fail(what + " is not a number: \"" + std::string(value) + "\"");
         }
         return result;
+    }
+
+    // Question texts are enciphered as code page 936 bytes; a character outside it would come back
+    // as "?" (a text that is not UTF-8 at all, likewise).
+    void RequireCodePage936(std::string_view value, const std::string& what) const
+    {
+        const std::u16string text = CodePage::FromUtf8(value);
+        if (CodePage::FromAnsi(CodePage::ToAnsiString(text)) != text) {
+            Fail(what + " holds characters outside code page 936: " + std::string(value));
+        }
+    }
+
+    std::filesystem::path Picture(std::string_view value) const
+    {
+        if (value.empty()) {
+            return {};
+        }
+        const std::filesystem::path file = mBaseDir / std::filesystem::path(value);
+        const std::string name = "picture " + std::string(value);
+        std::error_code ec;
+        const std::filesystem::file_status status = std::filesystem::status(file, ec);
+        if (!std::filesystem::exists(status)) {
+            Fail(name + " does not exist");
+        }
+        if (std::filesystem::is_directory(status)) {
+            Fail(name + " is a folder");
+        }
+        if (!std::ifstream(file, std::ios::binary)) {
+            Fail(name + " cannot be read");
+        }
+        if (std::filesystem::file_size(file, ec) == 0 || ec) {
+            Fail(name + " is empty");
+        }
+        return file;
     }
 
     void HandleLine(std::string_view line)
@@ -139,6 +179,7 @@ private:
     {
         if (key == "id") {
             mChapter.Id = ToInt(value, "chapter id");
+            mChapter.Line = mLine;
         } else if (key == "name") {
             mChapter.Name = value;
         } else {
@@ -152,10 +193,12 @@ private:
             mModel.Trade = value;
         } else if (key == "model") {
             mModel.Model = value;
+            mModel.ModelLine = mLine;
         } else if (key == "status") {
             mModel.Status = ToInt(value, "model status");
         } else if (key == "time") {
             mModel.ExamTime = ToInt(value, "exam time");
+            mModel.TimeLine = mLine;
         } else if (key == "quota") {
             std::istringstream fields{std::string(value)};
             const std::vector<std::string> parts{std::istream_iterator<std::string>(fields),
@@ -164,7 +207,7 @@ private:
                 Fail("a quota is \"<chapter> <type> <points> <count>\"");
             }
             mModel.Quotas.push_back(Quota{ToInt(parts[0], "quota chapter"), ToInt(parts[1], "quota type"),
-                                          ToNumber(parts[2], "quota points"), ToInt(parts[3], "quota count")});
+                                          ToNumber(parts[2], "quota points"), ToInt(parts[3], "quota count"), mLine});
         } else {
             Fail("unknown model key \"" + std::string(key) + "\"");
         }
@@ -177,19 +220,22 @@ private:
             mQuestionIdGiven = true;
         } else if (key == "chapter") {
             mQuestion.Chapter = ToInt(value, "chapter");
+            mQuestion.ChapterLine = mLine;
         } else if (key == "type") {
             mQuestion.Type = ToInt(value, "question type");
         } else if (key == "text") {
+            RequireCodePage936(value, "text");
             mQuestion.Text = value;
         } else if (key == "option") {
             if (mQuestion.Options.size() == 4) {
                 Fail("a question has at most four options");
             }
+            RequireCodePage936(value, "option");
             mQuestion.Options.emplace_back(value);
         } else if (key == "answer") {
             mQuestion.Answer = value;
         } else if (key == "picture") {
-            mQuestion.Picture = value.empty() ? std::filesystem::path() : mBaseDir / std::filesystem::path(value);
+            mQuestion.Picture = Picture(value);
         } else {
             Fail("unknown question key \"" + std::string(key) + "\"");
         }
@@ -251,6 +297,7 @@ private:
         if (mModel.Trade.empty() || mModel.Model.empty()) {
             Fail("a model needs a trade and a model id", mSectionLine);
         }
+        mModel.Line = mSectionLine;
         mSource.Models.push_back(mModel);
     }
 
@@ -291,6 +338,7 @@ private:
             }
         }
         q.Answer = digits;
+        q.Line = mSectionLine;
         mSource.Questions.push_back(std::move(q));
     }
 
@@ -354,6 +402,116 @@ Source ParseSourceFile(const std::filesystem::path& file)
     }
     const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     return ParseSource(text, file.parent_path(), file.string());
+}
+
+namespace {
+
+std::string NumberText(double value)
+{
+    std::ostringstream text;
+    text.precision(15);
+    text << value;
+    return text.str();
+}
+
+} // namespace
+
+void CheckSource(const Source& source)
+{
+    const auto fail = [&source](int line, const std::string& message) {
+        throw BankError(source.Origin + ":" + std::to_string(line > 0 ? line : 1) + ": " + message);
+    };
+    if (source.Questions.empty()) {
+        fail(1, "the source holds no question");
+    }
+
+    // The program counts the chapter rows and draws chapters 1 to that count.
+    std::set<int> chapters;
+    for (const Chapter& chapter : source.Chapters) {
+        chapters.insert(chapter.Id);
+    }
+    for (const Chapter& chapter : source.Chapters) {
+        if (chapter.Id > static_cast<int>(chapters.size())) {
+            fail(chapter.Line, "chapter " + std::to_string(chapter.Id) + " leaves a gap: chapters are numbered 1 to " +
+                                   std::to_string(chapters.size()));
+        }
+    }
+    std::map<std::pair<int, int>, int> available; // (chapter, type) -> questions
+    for (const Question& question : source.Questions) {
+        if (chapters.count(question.Chapter) == 0) {
+            fail(question.ChapterLine, "question " + std::to_string(question.Id) + ": chapter " +
+                                           std::to_string(question.Chapter) + " is not in the chapter list");
+        }
+        ++available[{question.Chapter, question.Type}];
+    }
+
+    std::map<std::string, int> modelLines; // model id -> line of the model that has it
+    bool anyActive = false;
+    for (const ExamModel& model : source.Models) {
+        int id = 0;
+        const char* end = model.Model.data() + model.Model.size();
+        const auto [stop, ec] = std::from_chars(model.Model.data(), end, id);
+        if (ec != std::errc() || stop != end) {
+            fail(model.ModelLine, "model id \"" + model.Model + "\" is not a whole number");
+        }
+        if (const auto [first, added] = modelLines.emplace(model.Model, model.Line); !added) {
+            fail(model.ModelLine,
+                 "model id " + model.Model + " is already used by the model at line " + std::to_string(first->second));
+        }
+        for (const Quota& quota : model.Quotas) {
+            if (chapters.count(quota.Chapter) == 0) {
+                fail(quota.Line, "quota chapter " + std::to_string(quota.Chapter) + " is not in the chapter list");
+            }
+            if (quota.Type < 1 || quota.Type > 3) {
+                fail(quota.Line, "quota type " + std::to_string(quota.Type) + " is not 1, 2 or 3");
+            }
+        }
+        if (model.Status != 1) {
+            continue; // never read by the program
+        }
+        anyActive = true;
+        if (model.ExamTime < 1 || model.ExamTime > 546) {
+            fail(model.TimeLine > 0 ? model.TimeLine : model.Line,
+                 "exam time " + std::to_string(model.ExamTime) + " is not 1 to 546 minutes");
+        }
+        if (model.Quotas.empty()) {
+            fail(model.Line, "model " + model.Model + " has no quota");
+        }
+        // Only the first quota row of a chapter and type draws; the scoring sums a paper's points and
+        // the exam screen counts its questions in 16 bits.
+        std::set<std::pair<int, int>> drawn;
+        double gained = 0;
+        double lost = 0;
+        long questions = 0;
+        for (const Quota& quota : model.Quotas) {
+            if (!drawn.insert({quota.Chapter, quota.Type}).second) {
+                continue;
+            }
+            if (quota.Count < 1) {
+                fail(quota.Line, "a quota asks for 1 question or more");
+            }
+            const int have = available[{quota.Chapter, quota.Type}];
+            if (quota.Count > have) {
+                fail(quota.Line, "the quota asks for " + std::to_string(quota.Count) + " questions of chapter " +
+                                     std::to_string(quota.Chapter) + ", type " + std::to_string(quota.Type) +
+                                     "; the source has " + std::to_string(have));
+            }
+            (quota.Points > 0 ? gained : lost) += quota.Points * quota.Count;
+            questions += quota.Count;
+        }
+        if (questions > 32767) {
+            fail(model.Line, "a paper of model " + model.Model + " holds " + std::to_string(questions) +
+                                 " questions, beyond 32767");
+        }
+        if (std::nearbyint(gained) > 32767 || std::nearbyint(lost) < -32768) {
+            fail(model.Line, "a paper of model " + model.Model + " holds " +
+                                 NumberText(std::nearbyint(gained) > 32767 ? gained : lost) +
+                                 " points, beyond the score's -32768 to 32767");
+        }
+    }
+    if (!anyActive) {
+        fail(1, "the source holds no active exam model");
+    }
 }
 
 } // namespace Bank

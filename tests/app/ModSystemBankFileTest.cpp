@@ -10,6 +10,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -43,6 +45,63 @@ TEST(BankSourceTest, MistakesAreReportedWithTheirLine)
     EXPECT_EQ(ParseError("[question]\nid = 4\nchapter = 1\ntype = 1\ntext = a\nanswer = 1\n"
                          "[question]\nid = 4\nchapter = 1\ntype = 1\ntext = b\nanswer = 1\n"),
               "bank.txt:7: question id 4 is not positive or given twice");
+}
+
+// What the program would refuse or misread, refused before anything is written, at the line at fault.
+std::string CheckError(const std::string& text)
+{
+    try {
+        Bank::CheckSource(Bank::ParseSource(
+            text, QFile::encodeName(qkmtest::BankFixture::DataPath(QString())).toStdString(), "bank.txt"));
+    } catch (const Bank::BankError& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+TEST(BankSourceTest, SourcesTheProgramWouldRefuseOrMisreadAreRefusedAtTheirLine)
+{
+    const std::string valid = "[chapter]\nid = 1\nname = A\n[chapter]\nid = 2\nname = B\n"  // lines 1-6
+                              "[model]\ntrade = T\nmodel = 1\ntime = 60\nquota = 1 1 2 1\n" // lines 7-11
+                              "[question]\nchapter = 1\ntype = 1\ntext = q\nanswer = 1\n";  // lines 12-16
+    const auto with = [&valid](const std::string& from, const std::string& to) {
+        std::string text = valid;
+        const std::size_t at = text.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        return at == std::string::npos ? text : text.replace(at, from.size(), to);
+    };
+    EXPECT_EQ(CheckError(valid), "no error");
+    const struct {
+        std::string text;
+        std::string error;
+    } cases[] = {
+        {with("quota = 1 1 2 1", "quota = 3 1 2 1"), "bank.txt:11: quota chapter 3 is not in the chapter list"},
+        {with("quota = 1 1 2 1", "quota = 1 4 2 1"), "bank.txt:11: quota type 4 is not 1, 2 or 3"},
+        {with("quota = 1 1 2 1", "quota = 1 1 2 2"),
+         "bank.txt:11: the quota asks for 2 questions of chapter 1, type 1; the source has 1"},
+        {with("quota = 1 1 2 1", "quota = 1 1 2 0"), "bank.txt:11: a quota asks for 1 question or more"},
+        {with("quota = 1 1 2 1", "quota = 1 1 inf 1"), "bank.txt:11: quota points is not a number: \"inf\""},
+        {with("quota = 1 1 2 1", "quota = 1 1 40000 1"),
+         "bank.txt:7: a paper of model 1 holds 40000 points, beyond the score's -32768 to 32767"},
+        {with("quota = 1 1 2 1\n", ""), "bank.txt:7: model 1 has no quota"},
+        {with("model = 1", "model = X1"), "bank.txt:9: model id \"X1\" is not a whole number"},
+        {with("time = 60", "time = 547"), "bank.txt:10: exam time 547 is not 1 to 546 minutes"},
+        {with("time = 60\n", ""), "bank.txt:7: exam time 0 is not 1 to 546 minutes"},
+        {valid + "[model]\ntrade = U\nmodel = 1\nstatus = 0\n",
+         "bank.txt:19: model id 1 is already used by the model at line 7"},
+        {with("chapter = 1\ntype", "chapter = 3\ntype"),
+         "bank.txt:13: question 1: chapter 3 is not in the chapter list"},
+        {with("id = 2", "id = 3"), "bank.txt:5: chapter 3 leaves a gap: chapters are numbered 1 to 2"},
+        {"", "bank.txt:1: the source holds no question"},
+        {with("trade = T", "trade = T\nstatus = 0"), "bank.txt:1: the source holds no active exam model"},
+        {valid + "picture = pictures/none.png\n", "bank.txt:17: picture pictures/none.png does not exist"},
+        {valid + "picture = pictures\n", "bank.txt:17: picture pictures is a folder"},
+        {with("text = q", "text = 😀"), "bank.txt:15: text holds characters outside code page 936: 😀"},
+        {with("text = q", "text = q\noption = 한"), "bank.txt:16: option holds characters outside code page 936: 한"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CheckError(c.text), c.error) << c.text;
+    }
 }
 
 TEST(BankSourceTest, DefaultsFillWhatTheSourceLeavesOut)
@@ -84,6 +143,55 @@ TEST(BankBuildTest, FailedBuildKeepsTheExistingBank)
     ASSERT_TRUE(after.open(QIODevice::ReadOnly));
     EXPECT_EQ(after.readAll(), before);
     EXPECT_EQ(QDir(fixture.Dir()).entryList(QDir::Files), QStringList{QStringLiteral("QKMExam_L.DLL")});
+}
+
+QByteArray FileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// qkm-bank itself: a source it refuses ends it with status 1 and the file and line at fault, keeping
+// the bank that was there; a build removes what builds killed midway left, but not a running one's.
+TEST(BankBuildTest, ToolRefusesKeepingTheOldBankAndClearsKilledBuilds)
+{
+    QTemporaryDir dir;
+    const QString source = dir.filePath(QStringLiteral("bank.txt"));
+    const QString bank = dir.filePath(QStringLiteral("QKMExam_L.DLL"));
+    const auto write = [](const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    };
+    const auto run = [&](QString* errors) {
+        QProcess tool;
+        tool.start(QStringLiteral(QKM_BANK_TOOL), {QStringLiteral("build"), source, bank});
+        EXPECT_TRUE(tool.waitForFinished(60000));
+        *errors = QString::fromUtf8(tool.readAllStandardError());
+        return tool.exitCode();
+    };
+    const QByteArray valid = "[model]\ntrade = T\nmodel = 1\ntime = 60\nquota = 1 1 2 1\n"
+                             "[question]\nchapter = 1\ntype = 1\ntext = q\nanswer = 1\n";
+    write(source, valid);
+    const QString killed = bank + QStringLiteral(".building-999999999");
+    const QString running = bank + QStringLiteral(".building-1");
+    write(killed, QByteArray(4096, 'x'));
+    write(running, QByteArray(4096, 'x'));
+    QString errors;
+    ASSERT_EQ(run(&errors), 0) << errors.toStdString();
+    EXPECT_FALSE(QFile::exists(killed));
+    EXPECT_TRUE(QFile::exists(running));
+    const QByteArray built = FileBytes(bank);
+
+    write(source, QByteArray(valid).replace("quota = 1 1 2 1", "quota = 1 1 2 5"));
+    EXPECT_EQ(run(&errors), 1);
+    EXPECT_EQ(errors, QStringLiteral("qkm-bank: %1:5: the quota asks for 5 questions of chapter 1, type 1; the source "
+                                     "has 1\n")
+                          .arg(source));
+    write(source, QByteArray());
+    EXPECT_EQ(run(&errors), 1);
+    EXPECT_EQ(errors, QStringLiteral("qkm-bank: %1:1: the source holds no question\n").arg(source));
+    EXPECT_EQ(FileBytes(bank), built);
 }
 
 TEST(BankBuildTest, ListingDecipherssTextsAndRefusesOtherFiles)
