@@ -274,7 +274,7 @@ TEST_F(AdoConnectionTest, LocksOfOtherConnectionsAreWaitedForUpToTheCommandTimeo
 {
     Connection writer;
     EXPECT_EQ(writer.CommandTimeout(), 30) << "seconds";
-    writer.SetCommandTimeout(1);
+    writer.SetCommandTimeout(5);
     writer.Open(adotest::ConnectionString(mPath));
 
     // A reader in the middle of a read (a shared lock) for 300 ms: the writer's commit waits for it.
@@ -293,7 +293,9 @@ TEST_F(AdoConnectionTest, LocksOfOtherConnectionsAreWaitedForUpToTheCommandTimeo
     }
     EXPECT_EQ(CountRows(writer, QStringLiteral("Exam_Theme")), 5);
 
-    // Another writer's transaction for longer than the timeout: the second one gives up after it.
+    // Another writer's transaction for longer than the timeout (set on the open connection): the
+    // second one gives up after it.
+    writer.SetCommandTimeout(1);
     Connection other;
     other.SetCommandTimeout(5);
     other.Open(adotest::ConnectionString(mPath));
