@@ -393,8 +393,9 @@ constexpr UINT DT_END_ELLIPSIS = 0x8000;
 constexpr UINT DT_RTLREADING = 0x20000;
 
 // Draws text (count -1: the whole text) with the selected font, text colour and background mode.
-// Without DT_NOPREFIX "&x" underlines x and "&&" gives "&". DT_WORDBREAK breaks lines between words
-// and, where a word alone is too wide, inside it; CJK text may break between any two characters.
+// Without DT_NOPREFIX "&x" underlines x and "&&" gives "&". DT_WORDBREAK breaks lines between words;
+// a word wider than the rectangle is not broken (DT_CALCRECT widens the rectangle to it); CJK text
+// may break between any two characters.
 // Lines are the font's ascent + descent high. DT_VCENTER and DT_BOTTOM act on single-line text only.
 // DT_CALCRECT draws nothing and sets Right and Bottom to the text's extent (Left and Top stay).
 // Text is clipped to the rectangle unless DT_NOCLIP. Returns the text's height in pixels.

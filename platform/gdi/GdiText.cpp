@@ -48,8 +48,8 @@ struct Line {
     int Width = 0; // pixels, rounded up
 };
 
-// Paragraphs at CR, LF or CR LF; with a width, each paragraph wrapped at word boundaries (or inside a
-// word that does not fit on its own line).
+// Paragraphs at CR, LF or CR LF; with a width, each paragraph wrapped at word boundaries. A word wider
+// than the line stays whole and sticks out, as DT_CALCRECT then reports by widening the rectangle.
 std::vector<Line> BreakLines(const QString& text, const QFont& font, bool singleLine, bool wrap, int width, bool rtl)
 {
     std::vector<Line> lines;
@@ -57,7 +57,7 @@ std::vector<Line> BreakLines(const QString& text, const QFont& font, bool single
         const QString paragraph = text.mid(start, length);
         QTextLayout layout(paragraph, font);
         QTextOption option;
-        option.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+        option.setWrapMode(wrap ? QTextOption::WordWrap : QTextOption::NoWrap);
         option.setTextDirection(rtl ? Qt::RightToLeft : Qt::LeftToRight);
         layout.setTextOption(option);
         layout.beginLayout();

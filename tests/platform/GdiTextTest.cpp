@@ -123,6 +123,23 @@ TEST(GdiText, WordBreakGrowsTheHeightAndKeepsLinesInsideTheWidth)
     EXPECT_EQ(Measure(s.Dc(), QStringLiteral("one\r\ntwo"), 1000, DT_SINGLELINE).Bottom - 7, line);
 }
 
+TEST(GdiText, WordBreakKeepsAWordTooWideForTheRectangleWhole)
+{
+    // A two-digit number on a button whose caption rectangle is narrower than the number: the word
+    // stays on one line and measuring widens the rectangle to it.
+    TextSurface s(60, 40);
+    SIZE extent{};
+    ASSERT_TRUE(GetTextExtentPoint32(s.Dc(), QStringLiteral("10"), -1, &extent));
+    const RECT line = Measure(s.Dc(), QStringLiteral("10"), 1000, DT_WORDBREAK);
+    const RECT narrow = Measure(s.Dc(), QStringLiteral("10"), extent.cx - 3, DT_WORDBREAK);
+    EXPECT_EQ(narrow.Bottom - narrow.Top, line.Bottom - line.Top) << "one line";
+    EXPECT_EQ(narrow.Right - narrow.Left, extent.cx);
+    // Two such words still go on two lines, each whole.
+    const RECT two = Measure(s.Dc(), QStringLiteral("10 11"), extent.cx - 3, DT_WORDBREAK);
+    EXPECT_EQ(two.Bottom - two.Top, 2 * (line.Bottom - line.Top));
+    EXPECT_EQ(two.Right - two.Left, extent.cx);
+}
+
 TEST(GdiText, AmpersandMarksTheAccessKeyUnlessNoPrefix)
 {
     TextSurface s(10, 10);
