@@ -126,7 +126,7 @@ void MakePaper(const BankFixture& fixture, const std::vector<int>& themeIds, int
                                      "ThemeAnswer) Select %1,'%2',ThemeID,%3,ThemeAnswer From Exam_Theme Where "
                                      "ThemeID = %4")
                           .arg(i + 1)
-                          .arg(paperId)
+                          .arg(QString(paperId).replace(QLatin1Char('\''), QLatin1String("''")))
                           .arg(points)
                           .arg(themeIds[i]));
     }
