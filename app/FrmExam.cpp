@@ -545,8 +545,14 @@ void FrmExam::MarkAnswered()
     }
     auto& button = Array<QuButton>(QStringLiteral("CmdSelect"), mThemeNo - 1);
     const bool answered = !Control<Label>(QStringLiteral("LabStAswS")).Caption().isEmpty();
-    button.SetForeColor(answered ? kAnsweredGreen : kUnansweredGrey);
-    button.SetFontBold(answered);
+    // Only a change is drawn: the mark is set after every move as well.
+    const int colour = answered ? kAnsweredGreen : kUnansweredGrey;
+    if (button.ForeColor() != colour) {
+        button.SetForeColor(colour);
+    }
+    if (button.Font().bold() != answered) {
+        button.SetFontBold(answered);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
