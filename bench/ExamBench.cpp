@@ -22,6 +22,7 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -38,18 +39,23 @@ namespace {
 
 using namespace ModSystem;
 
-// The forms need an application object and the runtime; made once, on the offscreen platform unless
-// another is chosen.
+// The forms need an application object and a screen of at least 1024 x 768: an offscreen one of
+// 1280 x 1024, made on first use unless another benchmark of this run made the application already.
 void EnsureApplication()
 {
-    static std::unique_ptr<QApplication> app = [] {
-        if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
-            setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (QCoreApplication::instance() == nullptr) {
+        const QString config = QDir::temp().filePath(QStringLiteral("qkm-bench-screen.json"));
+        QFile file(config);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            file.write("{\"screens\":[{\"name\":\"bench\",\"x\":0,\"y\":0,\"width\":1280,\"height\":1024,"
+                       "\"logicalDpi\":96,\"logicalBaseDpi\":96,\"dpr\":1}]}");
         }
+        file.close();
+        setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config.toStdString()).c_str(), 1);
         static int argc = 1;
         static char name[] = "qkm_bench";
         static char* argv[] = {name, nullptr};
-        auto application = std::make_unique<QApplication>(argc, argv);
+        static QApplication application(argc, argv);
         InitializeRuntime();
         InitAppResources();
         QuButton::Register();
@@ -57,8 +63,7 @@ void EnsureApplication()
         QuBootProgres::Register();
         // No box may wait for a person here.
         SetMsgBoxResponder([](const MessageBoxRequest& request) { return DefaultMsgBoxResult(request.Buttons); });
-        return application;
-    }();
+    }
     gScreenWidth = Screen::Width();
     gScreenHeight = Screen::Height();
 }

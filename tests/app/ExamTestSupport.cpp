@@ -173,19 +173,6 @@ Form& OpenExam(int mode)
     return exam;
 }
 
-void WhenShown(Form& form, std::function<void()> action)
-{
-    auto* poll = new QTimer();
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, &form, action = std::move(action)] {
-        if (form.IsLoaded() && form.Visible()) {
-            poll->stop();
-            poll->deleteLater();
-            action();
-        }
-    });
-    poll->start(5);
-}
-
 class ShowCounter::Filter : public QObject {
 public:
     explicit Filter(QString name) : mName(std::move(name)) {}

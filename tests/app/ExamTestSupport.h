@@ -54,9 +54,6 @@ int StudentDfOf(const BankFixture& fixture, int examId);
 // Shows the exam screen in `mode` through the error guard, as the main menu does.
 Form& OpenExam(int mode);
 
-// Runs action once, from the event loop, as soon as the form is shown: modal forms block the test
-// until they close, so what happens on them is queued before they open.
-void WhenShown(Form& form, std::function<void()> action);
 // Counts how often the form's window is shown while the counter lives.
 class ShowCounter {
 public:
