@@ -77,7 +77,15 @@ TEST_F(ExamScreenTest, LoadsTheMockExamPaperWithItsClockGridAndTitles)
     EXPECT_FALSE(Option(3).Visible());
     EXPECT_EQ(Number(0).BackColor(), 0x00FFFF80);
     EXPECT_EQ(Number(1).BackColor(), static_cast<int>(0x80000005));
-    SaveFormPng(exam, QStringLiteral("FrmExam-load"));
+
+    // Loaded again for a screen of 1024 x 768 pixels: the panel sits at -15, -15.
+    exam.Unload();
+    gScreenWidth = 15360;
+    gScreenHeight = 11520;
+    OpenExam(ModeMockExam);
+    ASSERT_TRUE(exam.IsLoaded());
+    EXPECT_EQ(exam.Control<PictureBox>(QStringLiteral("PicExam")).Left(), -15);
+    EXPECT_EQ(exam.Control<PictureBox>(QStringLiteral("PicExam")).Top(), -15);
 }
 
 TEST_F(ExamScreenTest, AMockExamByMouseStoresEveryAnswerAndIsScoredOnceHandedIn)
@@ -120,6 +128,7 @@ TEST_F(ExamScreenTest, AMockExamByMouseStoresEveryAnswerAndIsScoredOnceHandedIn)
     ClickControl(Option(3));
     EXPECT_EQ(Answer(), QStringLiteral("134"));
     EXPECT_EQ(StudentAnswerOf(mProgram, 41), Stored(QStringLiteral("134")));
+    SaveFormPng(exam, QStringLiteral("FrmExam-mock-exam-multiple-choice"));
 
     // Delete takes the highest digit each time, down to Null.
     auto& del = exam.Control<QuButton>(QStringLiteral("CmdDelSAsw"));
