@@ -261,24 +261,24 @@ void FrmExam::LoadTheme()
             mThemeCfg = std::make_unique<ReadConfig>();
         }
         mThemeCfg->OpenIni(App::Path() + QStringLiteral("\\STheme.cfg"));
-        mExamPaperID = mThemeCfg->GetString(QStringLiteral("System"), QStringLiteral("ExamPaperID"), QStringLiteral("0"))
-                           .trimmed();
+        mExamPaperID =
+            mThemeCfg->GetString(QStringLiteral("System"), QStringLiteral("ExamPaperID"), QStringLiteral("0"))
+                .trimmed();
         mThemeSql = QStringLiteral("Select * From Exam_Theme,Exam_ThemePaper Where [Exam_ThemePaper.ExamPaperID] = ") +
                     SqlText(mExamPaperID) +
                     QStringLiteral(" And [Exam_Theme.ThemeID] = [Exam_ThemePaper.ThemeID] Order By "
                                    "[Exam_ThemePaper.ExamID]");
         break;
     case ModeChapterPractice:
-        mThemeSql =
-            QStringLiteral("Select * From Exam_Theme Where ThemeChapter = %1 Order By ThemeID").arg(gChapter);
+        mThemeSql = QStringLiteral("Select * From Exam_Theme Where ThemeChapter = %1 Order By ThemeID").arg(gChapter);
         break;
     case ModeWrongPractice:
         mThemeSql = QStringLiteral("Select * From Exam_Theme,Exam_ThemePaper Where [Exam_Theme.ThemeID] = "
                                    "[Exam_ThemePaper.ThemeID] Order By [Exam_ThemePaper.ExamID]");
         break;
     case ModeSequentialPractice:
-        mThemeSql = QStringLiteral("Select * From Exam_Theme Where ") + gChapterFilter +
-                    QStringLiteral(" Order By ThemeID");
+        mThemeSql =
+            QStringLiteral("Select * From Exam_Theme Where ") + gChapterFilter + QStringLiteral(" Order By ThemeID");
         break;
     default:
         return;
@@ -607,6 +607,11 @@ void FrmExam::LabAnserd_MouseMove(int, int, int, float, float)
 
 void FrmExam::SaveAnswer()
 {
+    // Without a question on the screen there is nothing to store or judge: mThemeNo may still name a
+    // question of an earlier screen, whose stored answer must not be touched.
+    if (!HasCurrentQuestion()) {
+        return;
+    }
     auto& labStAswS = Control<Label>(QStringLiteral("LabStAswS"));
     if (gExamMode == ModeMockExam) {
         const QString answer = labStAswS.Caption().trimmed();
@@ -619,8 +624,9 @@ void FrmExam::SaveAnswer()
             mCipher->SetCipherKey(mQuestionKey, mKeyBits, mBlockBits);
             mCipher->ArrayEncrypt(plainBytes, mCipherBytes, 0, mBlockBits);
             QString stored;
-            SafeAssignString(stored, QString::fromStdU16String(BytesToHex(
-                                         mCipherBytes, static_cast<std::int32_t>(mCipherBytes.size()), mBlockBits / 8)));
+            SafeAssignString(
+                stored, QString::fromStdU16String(
+                            BytesToHex(mCipherBytes, static_cast<std::int32_t>(mCipherBytes.size()), mBlockBits / 8)));
             gConn->Execute(QStringLiteral("Update Exam_ThemePaper Set StudentAnswer = '") + stored.trimmed() +
                            QStringLiteral("' Where ExamID= ") + QString::number(mThemeNo));
         } else {
@@ -632,11 +638,8 @@ void FrmExam::SaveAnswer()
     if (gExamMode != ModeChapterPractice && gExamMode != ModeWrongPractice && gExamMode != ModeSequentialPractice) {
         return;
     }
-    if (!HasCurrentQuestion()) {
-        return;
-    }
-    const QString column = gExamMode == ModeWrongPractice ? QStringLiteral("Exam_ThemePaper.ThemeAnswer")
-                                                          : QStringLiteral("ThemeAnswer");
+    const QString column =
+        gExamMode == ModeWrongPractice ? QStringLiteral("Exam_ThemePaper.ThemeAnswer") : QStringLiteral("ThemeAnswer");
     if (!DecipherStored(mThemeRs->Fields(column).ToString(), mPlainText)) {
         return;
     }
@@ -651,7 +654,7 @@ void FrmExam::SaveAnswer()
         } else {
             labPd.SetForeColor(kWrongRed);
             labPd.SetCaption((gExamMode == ModeWrongPractice ? QStringLiteral("你答错了，正确答案为")
-                                                              : QStringLiteral("你答错了，正确答案为 ")) +
+                                                             : QStringLiteral("你答错了，正确答案为 ")) +
                              rightAnswer);
         }
     } else if (gExamMode != ModeWrongPractice) {
@@ -726,7 +729,8 @@ void FrmExam::CmdExam_Click(int index)
         if (mHandedIn) {
             return;
         }
-        const int answer = MessageBoxA(hWnd(), QStringLiteral("确认之后即提交试卷。"), QStringLiteral("提示！"), MB_YESNO);
+        const int answer =
+            MessageBoxA(hWnd(), QStringLiteral("确认之后即提交试卷。"), QStringLiteral("提示！"), MB_YESNO);
         // The clock may have run out and handed the paper in while the question waited.
         if (!IsLoaded() || mHandedIn || answer != IDYES) {
             return;
@@ -743,7 +747,8 @@ void FrmExam::CmdExam_Click(int index)
         return;
     }
     if (gExamMode >= ModeChapterPractice) {
-        const int answer = MessageBoxA(hWnd(), QStringLiteral("真的要停止练习吗？"), QStringLiteral("提示！"), MB_YESNO);
+        const int answer =
+            MessageBoxA(hWnd(), QStringLiteral("真的要停止练习吗？"), QStringLiteral("提示！"), MB_YESNO);
         if (!IsLoaded() || answer != IDYES) {
             return;
         }

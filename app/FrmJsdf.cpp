@@ -68,8 +68,8 @@ void FrmJsdf::Timer1_Timer()
         // One transaction for the whole paper: the points are written together or not at all.
         Ado::TransactionGuard transaction(*gConn);
         for (int i = 1; i <= gThemeCount; ++i) {
-            auto entry = gConn->Execute(QStringLiteral("Select * From Exam_ThemePaper Where ExamID = ") +
-                                        QString::number(i));
+            auto entry =
+                gConn->Execute(QStringLiteral("Select * From Exam_ThemePaper Where ExamID = ") + QString::number(i));
             entry->Requery();
             bool match = false;
             if (!entry->Eof()) {
@@ -93,9 +93,7 @@ void FrmJsdf::Timer1_Timer()
     // Whole minutes and seconds: a paper that took 70 minutes shows "70:00", not the minutes past
     // the hour. A time left beyond the exam time (a damaged STheme.cfg) counts as none used.
     const std::int32_t used = std::max<std::int32_t>(0, static_cast<std::int32_t>(mExamTime) * 60 - gSecondsLeft);
-    gTimeUsed = QStringLiteral("%1:%2")
-                    .arg(used / 60, 2, 10, QLatin1Char('0'))
-                    .arg(used % 60, 2, 10, QLatin1Char('0'));
+    gTimeUsed = QStringLiteral("%1:%2").arg(used / 60, 2, 10, QLatin1Char('0')).arg(used % 60, 2, 10, QLatin1Char('0'));
 
     Control<QuXPProgress>(QStringLiteral("QuXPProgWait")).SetValue(100);
     Control<Timer>(QStringLiteral("Timer1")).SetEnabled(false);

@@ -10,12 +10,12 @@
 
 #include <ClQuAK.h>
 #include <Connection.h>
+#include <MsgBox.h>
 #include <QuBootProgres.h>
 #include <QuButton.h>
 #include <QuXPProgress.h>
 #include <QuestionText.h>
 #include <Recordset.h>
-#include <MsgBox.h>
 #include <Runtime.h>
 #include <Screen.h>
 #include <Timer.h>
@@ -82,7 +82,8 @@ public:
             q.Id = id;
             q.Chapter = 1 + id % 3;
             q.Type = 1 + id % 3;
-            q.Text = "第" + std::to_string(id) + "题：车身修复作业中关于焊接、测量和涂装的一道练习题，请选出正确的答案。";
+            q.Text =
+                "第" + std::to_string(id) + "题：车身修复作业中关于焊接、测量和涂装的一道练习题，请选出正确的答案。";
             q.Options = q.Type == 1 ? std::vector<std::string>{"正确", "错误"}
                                     : std::vector<std::string>{"选项一：按规范操作", "选项二：先测量后校正",
                                                                "选项三：使用防护用品", "选项四：以上都不对"};
@@ -100,14 +101,17 @@ public:
         for (int i = 1; i <= paperSize; ++i) {
             const QString answer = i % 4 == 0 ? QStringLiteral("3") : i % 4 == 1 ? QString() : QStringLiteral("2");
             const QString stored =
-                answer.isEmpty() ? QStringLiteral("Null")
-                                 : u'\'' + QString::fromStdU16String(EncipherQuestionText(cipher, key, answer.toStdU16String())) + u'\'';
-            bank.Execute(QStringLiteral("Insert Into Exam_ThemePaper(ExamID,ExamPaperID,ThemeID,ThemeFraction,"
-                                        "ThemeAnswer,StudentAnswer) Select %1,'20240102030405',ThemeID,1,ThemeAnswer,%2 "
-                                        "From Exam_Theme Where ThemeID = %3")
-                             .arg(i)
-                             .arg(stored)
-                             .arg(i));
+                answer.isEmpty()
+                    ? QStringLiteral("Null")
+                    : u'\'' + QString::fromStdU16String(EncipherQuestionText(cipher, key, answer.toStdU16String())) +
+                          u'\'';
+            bank.Execute(
+                QStringLiteral("Insert Into Exam_ThemePaper(ExamID,ExamPaperID,ThemeID,ThemeFraction,"
+                               "ThemeAnswer,StudentAnswer) Select %1,'20240102030405',ThemeID,1,ThemeAnswer,%2 "
+                               "From Exam_Theme Where ThemeID = %3")
+                    .arg(i)
+                    .arg(stored)
+                    .arg(i));
         }
         bank.CommitTrans();
         bank.Close();

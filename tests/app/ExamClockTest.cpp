@@ -144,8 +144,8 @@ TEST_F(ExamClockTest, RunningOutWhileTheHandInQuestionWaitsScoresThePaperOnce)
         ASSERT_TRUE(WaitUntil([] { return Forms::FrmMain().IsLoaded() && !Forms::FrmExam().IsLoaded(); }));
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
-        EXPECT_EQ(prompts,
-                  (QStringList{QStringLiteral("确认之后即提交试卷。"), QStringLiteral("考试时间已到，系统已自动为您提交试卷！")}));
+        EXPECT_EQ(prompts, (QStringList{QStringLiteral("确认之后即提交试卷。"),
+                                        QStringLiteral("考试时间已到，系统已自动为您提交试卷！")}));
         EXPECT_EQ(scoringShown.Count(), 1);
         EXPECT_EQ(resultsShown.Count(), 1);
         EXPECT_EQ(gTimeUsed, QStringLiteral("45:00"));

@@ -58,7 +58,8 @@ TEST_F(ExamScreenTest, LoadsTheMockExamPaperWithItsClockGridAndTitles)
     EXPECT_TRUE(gAnswering);
     EXPECT_EQ(gThemeCount, 50);
     EXPECT_EQ(Caption(exam, QStringLiteral("LabStTp")), QString::fromUtf16(TradeSheetMetal));
-    EXPECT_EQ(Caption(exam, QStringLiteral("LabSysName"), 1), QStringLiteral("车身修复与涂装理论考试练习系统 2015 V1.00"));
+    EXPECT_EQ(Caption(exam, QStringLiteral("LabSysName"), 1),
+              QStringLiteral("车身修复与涂装理论考试练习系统 2015 V1.00"));
     EXPECT_EQ(Caption(exam, QStringLiteral("LabSysJXS"), 0), gTitleSuffix);
     auto& name0 = exam.Array<Label>(QStringLiteral("LabSysName"), 0);
     EXPECT_EQ(exam.Array<Label>(QStringLiteral("LabSysJXS"), 1).Left(), name0.Left() + name0.Width());

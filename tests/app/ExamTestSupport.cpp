@@ -12,11 +12,11 @@
 #include <Runtime.h>
 #include <Timer.h>
 
-#include <QFile>
 #include <QCoreApplication>
 #include <QEvent>
-#include <QWidget>
+#include <QFile>
 #include <QTimer>
+#include <QWidget>
 
 #include <string>
 
@@ -78,8 +78,8 @@ Bank::Source ExamBankSource()
     model.Quotas = {{1, 1, 1, 20}, {2, 2, 1, 20}, {2, 3, 1, 10}};
     source.Models.push_back(model);
     for (int id = 1; id <= 20; ++id) {
-        source.Questions.push_back(Question(id, 1, 1, "判断题" + std::to_string(id) + "：焊接前应清除油污。", {"正确", "错误"},
-                                            Answer(id)));
+        source.Questions.push_back(
+            Question(id, 1, 1, "判断题" + std::to_string(id) + "：焊接前应清除油污。", {"正确", "错误"}, Answer(id)));
     }
     for (int id = 21; id <= 40; ++id) {
         source.Questions.push_back(Question(id, 2, 2, "单选题" + std::to_string(id) + "：车身测量的基准是？",
@@ -101,8 +101,8 @@ Bank::Source ExamBankSource()
     source.Questions.push_back(broken);
     source.Questions.push_back(Question(kAmpersandQuestion, 3, 2, "R&D 部门与 A&&B 工位的职责是？",
                                         {"研&发", "生产", "质检&返修", "销售"}, Answer(kAmpersandQuestion)));
-    source.Questions.push_back(Question(kChapter3TrueFalse, 3, 1, "涂装车间应保持通风。", {"正确", "错误"},
-                                        Answer(kChapter3TrueFalse)));
+    source.Questions.push_back(
+        Question(kChapter3TrueFalse, 3, 1, "涂装车间应保持通风。", {"正确", "错误"}, Answer(kChapter3TrueFalse)));
     return source;
 }
 
@@ -179,8 +179,7 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         auto* widget = qobject_cast<QWidget*>(watched);
-        if (event->type() == QEvent::Show && widget != nullptr && widget->isWindow() &&
-            widget->objectName() == mName) {
+        if (event->type() == QEvent::Show && widget != nullptr && widget->isWindow() && widget->objectName() == mName) {
             ++mCount;
         }
         return false;

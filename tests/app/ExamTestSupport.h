@@ -11,10 +11,9 @@
 #include <QString>
 
 #include <functional>
-#include <ostream>
 #include <memory>
+#include <ostream>
 #include <vector>
-
 
 // Readable QString values in the failure messages of the tests that include this header.
 inline void PrintTo(const QString& text, std::ostream* os)
