@@ -257,6 +257,10 @@ void FrmExam::LoadTheme()
 {
     switch (gExamMode) {
     case ModeMockExam:
+        // A program killed between the bank and STheme.cfg, or a second program generating at the
+        // same time, can leave the two naming different papers: the file is mended from the bank
+        // before it is read.
+        RepairPaperConfig();
         if (!mThemeCfg) {
             mThemeCfg = std::make_unique<ReadConfig>();
         }
