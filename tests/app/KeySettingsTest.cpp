@@ -10,6 +10,7 @@
 
 #include <CheckBox.h>
 #include <KeyCodes.h>
+#include <Label.h>
 #include <OleColor.h>
 #include <OptionButton.h>
 #include <QuButton.h>
@@ -371,3 +372,37 @@ TEST_F(KeySettingsTest, RestoringTheDefaultsAsksThenStoresLocksAndTicksTheBox)
 }
 
 } // namespace
+
+// Across forms: a key moved here is the key the exam screen then acts on, and a slot left without
+// a key matches nothing there.
+TEST_F(KeySettingsTest, TheExamScreenActsOnTheKeysMovedHere)
+{
+    ShowForm();
+    ClickBox(Lock());
+    SelectSlot(5); // "下一题" takes F
+    Press(70);
+    SelectSlot(1); // "开  始" takes Num 7 from "上一题", which is left without a key
+    Press(103);
+    ASSERT_EQ(Table()[3], NoKey());
+    ClickControl(Button("CmdExit"));
+    ASSERT_FALSE(Kbd().IsLoaded());
+
+    ModSystem::gExamMode = ModSystem::ModeChapterPractice;
+    ModSystem::gChapter = 1;
+    Form& exam = Forms::FrmExam();
+    exam.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(exam.hWnd()));
+    const auto questionNumber = [&] {
+        return exam.Control<Label>(QStringLiteral("LabExamTheme")).Caption().section(u' ', 0, 0);
+    };
+    ASSERT_EQ(questionNumber(), QStringLiteral("1"));
+    PressKey(exam, 70);
+    EXPECT_EQ(questionNumber(), QStringLiteral("2"));
+    // The old "下一题" key, the key now held by "开  始" (which has no action there) and a key no
+    // slot holds do nothing.
+    PressKey(exam, 105);
+    PressKey(exam, 103);
+    PressKey(exam, 123);
+    EXPECT_EQ(questionNumber(), QStringLiteral("2"));
+    exam.Unload();
+}
