@@ -467,20 +467,28 @@ bool RewriteConfig(Profile::ProfileDocument current, const std::vector<PaperRow>
         if (!IsWholePaper(paper)) {
             return false;
         }
+        // The exam time the file gives for this very paper is the one it was generated with (its
+        // model may have changed since); only a file that names another paper, or none, takes the
+        // time of the model that fits the paper.
+        const QString system = QStringLiteral("System");
+        bool whole = false;
+        const int minutes = current.Value(system, QStringLiteral("ExamTime")).value_or(QString()).toInt(&whole);
+        const bool fileTimeUsable = whole && minutes >= 1 && minutes <= kMaxExamMinutes;
+        const bool sameId = current.Value(system, QStringLiteral("ExamPaperID")) == paper.front().PaperId;
         ModelInfo model;
-        if (ModelOfPaper(paper, model)) {
-            content.ExamTime = QString::number(model.ExamTime);
-            content.ThemeCount = model.ThemeCount;
-        } else {
-            bool whole = false;
-            const QString system = QStringLiteral("System");
-            const int minutes = current.Value(system, QStringLiteral("ExamTime")).value_or(QString()).toInt(&whole);
-            if (!whole || minutes < 1 || minutes > kMaxExamMinutes) {
-                return false;
-            }
+        if (fileTimeUsable && sameId) {
             content.ExamTime = QString::number(minutes);
             content.ThemeCount =
                 current.Value(system, QStringLiteral("ThemeCount")).value_or(QString::number(paper.size()));
+        } else if (ModelOfPaper(paper, model)) {
+            content.ExamTime = QString::number(model.ExamTime);
+            content.ThemeCount = model.ThemeCount;
+        } else if (fileTimeUsable) {
+            content.ExamTime = QString::number(minutes);
+            content.ThemeCount =
+                current.Value(system, QStringLiteral("ThemeCount")).value_or(QString::number(paper.size()));
+        } else {
+            return false;
         }
         content.PaperId = paper.front().PaperId;
         for (const PaperRow& row : paper) {

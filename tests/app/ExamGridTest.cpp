@@ -132,24 +132,41 @@ TEST_F(ExamGridTest, APaperIdWithQuotesIsReadAsTextOnly)
     EXPECT_EQ(Caption(exam, QStringLiteral("LabStAswS")), QStringLiteral("2"));
     exam.Unload();
 
-    // Ids that would end or widen the statement find no paper. Answering on the empty screen touches
-    // no stored answer, though the screen stood on question 2 before.
+    // Ids that would end or widen the statement are read as text too: the paper stored under such an
+    // id is the one loaded, and its answers are read back under it.
     for (const QString& id : {QStringLiteral("0' Or '1'='1"), QStringLiteral("2024'01")}) {
         SCOPED_TRACE(id.toStdString());
-        ReadConfig cfg;
-        cfg.OpenIni(mProgram.FilePath(QStringLiteral("STheme.cfg")));
-        cfg.SetString(QStringLiteral("System"), QStringLiteral("ExamPaperID"), id);
-        cfg.CloseIni();
+        MakePaper(mProgram, FirstQuestions(3), 60, id);
         OpenExam(ModeMockExam);
         ASSERT_TRUE(exam.IsLoaded());
-        EXPECT_EQ(gThemeCount, 0) << "no paper of that id";
-        EXPECT_EQ(Question(), QString());
+        EXPECT_EQ(gThemeCount, 3);
+        ClickControl(exam.Array<QuButton>(QStringLiteral("CmdExam"), 1));
         ClickControl(exam.Array<Label>(QStringLiteral("LabAnserd"), 1));
-        ClickControl(exam.Control<QuButton>(QStringLiteral("CmdDelSAsw")));
-        EXPECT_EQ(StudentAnswerOf(mProgram, 2), Stored(QStringLiteral("2")));
+        ClickControl(exam.Array<QuButton>(QStringLiteral("CmdExam"), 0));
+        ClickControl(exam.Array<QuButton>(QStringLiteral("CmdExam"), 1));
+        EXPECT_EQ(Caption(exam, QStringLiteral("LabStAswS")), QStringLiteral("1"));
+        EXPECT_EQ(StudentAnswerOf(mProgram, 2), Stored(QStringLiteral("1")));
         EXPECT_FALSE(ProgramEnded());
         exam.Unload();
     }
+
+    // A file naming no paper of the bank, and a bank paper too broken to mend the file from (its
+    // first entry gone), find no paper. Answering on the empty screen touches no stored answer,
+    // though the screen stood on question 2.
+    mProgram.OpenBank()->Execute(QStringLiteral("Delete From Exam_ThemePaper Where ExamID = 1"));
+    ReadConfig cfg;
+    cfg.OpenIni(mProgram.FilePath(QStringLiteral("STheme.cfg")));
+    cfg.SetString(QStringLiteral("System"), QStringLiteral("ExamPaperID"), QStringLiteral("0' Or '1'='1x"));
+    cfg.CloseIni();
+    OpenExam(ModeMockExam);
+    ASSERT_TRUE(exam.IsLoaded());
+    EXPECT_EQ(gThemeCount, 0) << "no paper of that id";
+    EXPECT_EQ(Question(), QString());
+    ClickControl(exam.Array<Label>(QStringLiteral("LabAnserd"), 1));
+    ClickControl(exam.Control<QuButton>(QStringLiteral("CmdDelSAsw")));
+    EXPECT_EQ(StudentAnswerOf(mProgram, 2), Stored(QStringLiteral("1")));
+    EXPECT_FALSE(ProgramEnded());
+    exam.Unload();
 }
 
 } // namespace
