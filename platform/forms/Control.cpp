@@ -8,6 +8,8 @@
 
 #include <QCoreApplication>
 #include <QCursor>
+#include <QFocusEvent>
+#include <QHash>
 #include <QPixmap>
 
 #include <cmath>
@@ -354,3 +356,33 @@ Control* ControlFromWindow(const QWidget* window)
 void Control::DispatchKeyDown(int&, int&) {}
 void Control::DispatchKeyUp(int&, int&) {}
 void Control::DispatchKeyPress(int&) {}
+
+namespace {
+
+bool IsPassingFocusChange(const QFocusEvent& event)
+{
+    return event.reason() == Qt::ActiveWindowFocusReason || event.reason() == Qt::PopupFocusReason;
+}
+
+} // namespace
+
+bool FocusLeavesControl(const QFocusEvent& event)
+{
+    return !IsPassingFocusChange(event);
+}
+
+bool FocusReachesControl(const QWidget* window, const QFocusEvent& event)
+{
+    // The control each form window last gave the focus to, by the form's window.
+    static QHash<const QWidget*, QPointer<const QWidget>> activeByForm;
+    if (activeByForm.size() > 64) {
+        // Forms unloaded since: their controls' windows are gone.
+        activeByForm.removeIf([](const auto& entry) { return entry.value() == nullptr; });
+    }
+    QPointer<const QWidget>& active = activeByForm[window->window()];
+    if (IsPassingFocusChange(event) && active == window) {
+        return false;
+    }
+    active = window;
+    return true;
+}

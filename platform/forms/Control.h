@@ -11,6 +11,7 @@
 class ControlHost;
 class Form;
 class PropertyBag;
+class QFocusEvent;
 
 // Mouse pointer codes of the forms (MousePointer property).
 enum MousePointerConstants : int {
@@ -179,3 +180,11 @@ private:
 
 // The Control behind a window created by the runtime, or nullptr.
 Control* ControlFromWindow(const QWidget* window);
+
+// GotFocus and LostFocus follow the form's own active control, not the window's activation: a
+// popup (a drop-down menu or list) or another window (a message box, another form or program)
+// taking the keyboard for a while leaves the control active, and the control that gets the
+// keyboard back when that ends has not gained the focus anew. Every control window's focus events
+// pass through these two before they become the control's events.
+bool FocusLeavesControl(const QFocusEvent& event);
+bool FocusReachesControl(const QWidget* window, const QFocusEvent& event);

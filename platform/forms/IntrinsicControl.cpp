@@ -6,7 +6,6 @@
 
 #include <QEvent>
 #include <QFocusEvent>
-#include <QHash>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QPointer>
@@ -39,12 +38,12 @@ protected:
             Mouse(window, control, static_cast<QMouseEvent*>(event));
             return control->EatsMouseEvents();
         case QEvent::FocusIn:
-            if (TakesFocus(window, static_cast<QFocusEvent*>(event))) {
+            if (FocusReachesControl(window, *static_cast<QFocusEvent*>(event))) {
                 ControlHost::Dispatch([control] { control->GotFocus(); });
             }
             break;
         case QEvent::FocusOut:
-            if (LeavesFocus(static_cast<QFocusEvent*>(event))) {
+            if (FocusLeavesControl(*static_cast<QFocusEvent*>(event))) {
                 ControlHost::Dispatch([control] { control->LostFocus(); });
             }
             break;
@@ -55,30 +54,6 @@ protected:
     }
 
 private:
-    // GotFocus and LostFocus follow the form's own active control, not the window's activation: a
-    // message box, another form or a drop-down list taking the keyboard leaves the control active
-    // (the login checks run in LostFocus and show message boxes), and the control that gets the
-    // keyboard back when its form is activated again has not gained the focus anew.
-    static bool LeavesFocus(const QFocusEvent* event)
-    {
-        return event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason;
-    }
-    static bool TakesFocus(QWidget* window, const QFocusEvent* event)
-    {
-        static QHash<const QWidget*, QPointer<QWidget>> activeByForm;
-        if (activeByForm.size() > 64) {
-            // Forms unloaded since: their controls' windows are gone.
-            activeByForm.removeIf([](const auto& entry) { return entry.value() == nullptr; });
-        }
-        QPointer<QWidget>& active = activeByForm[window->window()];
-        const bool regained = event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason;
-        if (regained && active == window) {
-            return false;
-        }
-        active = window;
-        return true;
-    }
-
     void Mouse(QWidget* window, IntrinsicControl* control, QMouseEvent* event)
     {
         NoteMouseEvent(window, *event);

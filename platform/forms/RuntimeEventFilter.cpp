@@ -8,8 +8,11 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QTimer>
+
+void NotePointerPosition(const QPoint& globalPos);
 
 namespace {
 
@@ -200,12 +203,18 @@ void MessageBoxClosed()
 bool RuntimeEventFilter::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick || type == QEvent::MouseButtonRelease) {
+    if (type == QEvent::MouseMove || type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick ||
+        type == QEvent::MouseButtonRelease) {
+        // Menus and drop-down lists see the pointer too: GetCursorPos is the program's.
+        NotePointerPosition(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+        if (type == QEvent::MouseMove) {
+            return false;
+        }
         auto* widget = qobject_cast<QWidget*>(watched);
         // A later leg of an event that travels up the parents finds the state already settled.
         return widget != nullptr && TakenByMessageBox(widget, event);
     }
-    if (gReplaying || (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)) {
+    if (gReplaying || (type != QEvent::KeyPress && type != QEvent::KeyRelease)) {
         return false;
     }
     auto* widget = qobject_cast<QWidget*>(watched);

@@ -4,8 +4,8 @@
 
 // The application-wide filter of the forms runtime: form key preview (Form_KeyDown, Form_KeyPress
 // and Form_KeyUp before the focused control), the intrinsic controls' key events, and access keys
-// of user controls (Alt+key), and the clicks that a message box takes. Installed once by
-// InitializeRuntime.
+// of user controls (Alt+key), the clicks that a message box takes, and the pointer position of
+// every window (see GetCursorPos). Installed once by InitializeRuntime.
 class RuntimeEventFilter : public QObject {
 public:
     using QObject::QObject;

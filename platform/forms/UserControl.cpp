@@ -124,11 +124,13 @@ protected:
         if (Owner() == nullptr) {
             return;
         }
-        UserControl* control = Owner();
-        ControlHost::Dispatch([control] {
-            control->UserControl_EnterFocus();
-            control->UserControl_GotFocus();
-        });
+        if (FocusReachesControl(this, *event)) {
+            UserControl* control = Owner();
+            ControlHost::Dispatch([control] {
+                control->UserControl_EnterFocus();
+                control->UserControl_GotFocus();
+            });
+        }
         QWidget::focusInEvent(event);
     }
 
@@ -137,11 +139,13 @@ protected:
         if (Owner() == nullptr) {
             return;
         }
-        UserControl* control = Owner();
-        ControlHost::Dispatch([control] {
-            control->UserControl_LostFocus();
-            control->UserControl_ExitFocus();
-        });
+        if (FocusLeavesControl(*event)) {
+            UserControl* control = Owner();
+            ControlHost::Dispatch([control] {
+                control->UserControl_LostFocus();
+                control->UserControl_ExitFocus();
+            });
+        }
         QWidget::focusOutEvent(event);
     }
 

@@ -61,6 +61,13 @@ void NoteMouseEvent(QWidget* window, const QMouseEvent& event)
     }
 }
 
+// Called by the runtime's filter for mouse events of every window of the program, its menus and
+// drop-down lists included: the pointer position is the program's, not only its forms'.
+void NotePointerPosition(const QPoint& globalPos)
+{
+    Pointer().LastGlobalPos = globalPos;
+}
+
 // Called after a release has been handled: the implicit capture of the press ends with it.
 void NoteMouseReleased(const QMouseEvent& event)
 {

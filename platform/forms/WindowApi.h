@@ -15,8 +15,9 @@ void SetCapture(QWidget* window);
 void ReleaseCapture();
 QWidget* GetCapture();
 
-// Pointer position in global pixels: the last position a runtime window saw in a mouse event
-// (Qt's own cursor position where none was seen yet), so that synthetic input in tests agrees.
+// Pointer position in global pixels: the last position a window of the program (a form, a
+// control, a menu or drop-down list) saw in a mouse event (Qt's own cursor position where none was
+// seen yet), so that synthetic input in tests agrees.
 QPoint GetCursorPos();
 // The runtime window under a global position (the topmost child), or nullptr.
 QWidget* WindowFromPoint(const QPoint& globalPos);

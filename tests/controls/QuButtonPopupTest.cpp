@@ -10,6 +10,8 @@
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
+
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace qkmbuttontest;
@@ -141,4 +143,65 @@ TEST_F(PopupForm, PressOpensTheMenuInsteadOfMouseDown)
     EXPECT_EQ(mouseDowns, 0);
     EXPECT_FALSE(QuButtonTestAccess::MenuClosedOver(b));
     EXPECT_EQ(QuButtonTestAccess::State(b), 0);
+}
+
+TEST_F(PopupForm, PressedButtonKeepsItsDownLookWhileItsMenuIsOpen)
+{
+    Show(QString());
+    QuButton& b = Button();
+    QMenu menu;
+    menu.addAction(QStringLiteral("一"));
+    b.SetPopupMenu(&menu, 0, 0);
+    struct Seen {
+        int State = -1;
+        bool Focus = false;
+        bool MouseDown = false;
+    } during;
+    auto watchAndClose = [&](const std::function<void()>& close) {
+        QObject::connect(
+            &menu, &QMenu::aboutToShow, &menu,
+            [&, close] {
+                // Once the window system has settled the menu in.
+                QTimer::singleShot(50, &menu, [&, close] {
+                    during = {QuButtonTestAccess::State(b), QuButtonTestAccess::HasFocus(b),
+                              QuButtonTestAccess::MouseDownFlag(b)};
+                    close();
+                });
+            },
+            Qt::SingleShotConnection);
+    };
+
+    // Closed with the pointer still on the button: down while open, down after, normal at the
+    // next release, and that release neither clicks nor reopens the menu.
+    watchAndClose([&] { menu.close(); });
+    Hover(QPoint(10, 10));
+    QTest::mousePress(b.hWnd(), Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(during.State, 2);
+    EXPECT_TRUE(during.Focus);
+    EXPECT_TRUE(during.MouseDown);
+    EXPECT_EQ(QuButtonTestAccess::State(b), 2);
+    EXPECT_TRUE(QuButtonTestAccess::MenuClosedOver(b));
+    EXPECT_TRUE(QuButtonTestAccess::HasFocus(b));
+    QTest::mouseRelease(b.hWnd(), Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(QuButtonTestAccess::State(b), 0);
+    EXPECT_FALSE(QuButtonTestAccess::MenuClosedOver(b));
+    EXPECT_FALSE(QuButtonTestAccess::MouseDownFlag(b));
+
+    // Closed with the pointer away from the button (on the menu): normal at once, flags cleared.
+    watchAndClose([&] {
+        const QPoint onMenu = menu.rect().center();
+        QTest::mouseMove(&menu, onMenu + QPoint(1, 0));
+        QTest::mouseMove(&menu, onMenu);
+        menu.close();
+    });
+    Hover(QPoint(12, 12));
+    QTest::mousePress(b.hWnd(), Qt::LeftButton, {}, QPoint(12, 12));
+    EXPECT_EQ(during.State, 2);
+    EXPECT_EQ(QuButtonTestAccess::State(b), 0);
+    EXPECT_FALSE(QuButtonTestAccess::MenuClosedOver(b));
+    EXPECT_FALSE(QuButtonTestAccess::MenuShowing(b));
+    EXPECT_FALSE(QuButtonTestAccess::MouseDownFlag(b));
+    EXPECT_FALSE(QuButtonTestAccess::MouseOver(b));
+    EXPECT_TRUE(QuButtonTestAccess::HasFocus(b)); // the menu took the keyboard only for a moment
+    QTest::mouseRelease(b.hWnd(), Qt::LeftButton, {}, QPoint(12, 12));
 }

@@ -39,6 +39,7 @@ struct QuButtonTestAccess {
     static int PopupFlags(const QuButton& b) { return b.mPopupFlags; }
     static bool HasPopupMenu(const QuButton& b) { return b.mHasPopupMenu; }
     static bool MenuClosedOver(const QuButton& b) { return b.mMenuClosedOver; }
+    static bool MenuShowing(const QuButton& b) { return b.mMenuShowing; }
     static void ShowDropDownMenu(QuButton& b) { b.ShowDropDownMenu(); }
 
     // Draws a gradient with the button's primitive into image (Format_RGB32).

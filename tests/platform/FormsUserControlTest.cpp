@@ -13,7 +13,9 @@
 #include <WindowHooks.h>
 
 #include <QApplication>
+#include <QMenu>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -64,6 +66,8 @@ public:
         Log << QStringLiteral("KeyDown %1 %2").arg(keyCode).arg(shift);
     }
     void UserControl_KeyPress(int& keyAscii) override { Log << QStringLiteral("KeyPress %1").arg(keyAscii); }
+    void UserControl_GotFocus() override { Log << QStringLiteral("GotFocus"); }
+    void UserControl_LostFocus() override { Log << QStringLiteral("LostFocus"); }
     void UserControl_Terminate() override { Log << QStringLiteral("Terminate"); }
     ~ProbeControl() override { ++Destroyed; }
     static inline int Destroyed = 0;
@@ -273,6 +277,69 @@ TEST(FormsUserControl, MouseAndKeysArriveInPixelsAndVirtualKeys)
     EXPECT_TRUE(probe.Log.contains(QStringLiteral("KeyPress 32")));
     EXPECT_TRUE(probe.Log.contains(QStringLiteral("KeyDown 101 0")));
     EXPECT_TRUE(probe.Log.contains(QStringLiteral("KeyPress 53")));
+    form.Unload();
+    QCoreApplication::processEvents();
+    ResetProgramEnded();
+}
+
+// A menu or another form taking the keyboard for a while is no lost focus: the control stays its
+// form's active control, gets no GotFocus when the keyboard comes back, and the form's hooks see no
+// activation change for a menu. The pointer's place over the menu is the program's.
+TEST(FormsUserControl, MenusAndOtherWindowsTakingTheKeyboardAreNoFocusChange)
+{
+    ProbeForm form;
+    form.Show();
+    QApplication::setActiveWindow(form.hWnd());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.hWnd()));
+    auto& probe = form.Control<ProbeControl>(QStringLiteral("CmdOne"));
+    std::vector<quintptr> activations;
+    const int owner = 0;
+    WindowHooks::Install(form.hWnd(), &owner, [&](bool, bool&, long&, QWidget*, unsigned, quintptr wParam, qintptr) {
+        activations.push_back(wParam);
+    });
+    WindowHooks::AddMessage(form.hWnd(), &owner, WM_ACTIVATE, 1);
+    probe.SetFocus();
+    QApplication::processEvents();
+    probe.Log.clear();
+
+    QMenu menu;
+    menu.addAction(QStringLiteral("一"));
+    QPoint pointerOnMenu;
+    QTest::mouseMove(probe.hWnd(), QPoint(5, 5));
+    // Closed once the window system has settled the menu in.
+    QTimer::singleShot(50, &menu, [&] {
+        const QPoint onMenu = menu.rect().center();
+        QTest::mouseMove(&menu, onMenu + QPoint(1, 0));
+        QTest::mouseMove(&menu, onMenu);
+        pointerOnMenu = GetCursorPos() - menu.mapToGlobal(onMenu);
+        menu.close();
+    });
+    menu.exec(probe.hWnd()->mapToGlobal(QPoint(0, 30)));
+    QApplication::processEvents();
+    EXPECT_EQ(pointerOnMenu, QPoint(0, 0));
+    EXPECT_TRUE(probe.Log.filter(QStringLiteral("Focus")).isEmpty()) << probe.Log.join(u',').toStdString();
+    EXPECT_TRUE(activations.empty());
+    EXPECT_EQ(QApplication::focusWidget(), probe.hWnd());
+
+    Form other(QStringLiteral("FrmOther"));
+    other.SetDesign(ParseDesign(QStringLiteral("Form FrmOther\n ClientWidth = 3000\n ClientHeight = 2000\nEnd\n"),
+                                QStringLiteral("other.form")));
+    other.Show();
+    QApplication::setActiveWindow(other.hWnd());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(other.hWnd()));
+    other.Unload();
+    QApplication::setActiveWindow(form.hWnd());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.hWnd()));
+    QApplication::processEvents();
+    EXPECT_TRUE(probe.Log.filter(QStringLiteral("Focus")).isEmpty()) << probe.Log.join(u',').toStdString();
+    EXPECT_EQ(activations, (std::vector<quintptr>{WA_INACTIVE, WA_ACTIVE}));
+
+    // Moving on in tab order is a focus change.
+    SendKeys(QStringLiteral("{TAB}"));
+    QApplication::processEvents();
+    EXPECT_TRUE(probe.Log.contains(QStringLiteral("LostFocus")));
+    EXPECT_TRUE(form.Array<ProbeControl>(QStringLiteral("CmdArr"), 0).Log.contains(QStringLiteral("GotFocus")));
+    WindowHooks::RemoveAll(&owner);
     form.Unload();
     QCoreApplication::processEvents();
     ResetProgramEnded();
