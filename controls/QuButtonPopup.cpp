@@ -81,7 +81,9 @@ void QuButton::ShowDropDownMenu()
         flags = TPM_BOTTOMALIGN;
         break;
     case 2:
-        flags = flags + TPM_RIGHTALIGN;
+        // Or rather than add: the result is stored back, and adding the flag again at every
+        // opening would turn it into TPM_VCENTERALIGN and move the menu each time.
+        flags = flags | TPM_RIGHTALIGN;
         break;
     case 3:
         x = mScaleWidth;
@@ -91,7 +93,7 @@ void QuButton::ShowDropDownMenu()
         break;
     case 5:
         y = mScaleHeight;
-        flags = flags + TPM_RIGHTALIGN;
+        flags = flags | TPM_RIGHTALIGN;
         break;
     case 6:
         x = mScaleWidth;
@@ -112,6 +114,8 @@ void QuButton::ShowDropDownMenu()
         return;
     }
 
+    // The default item is drawn bold: set it before the menu is measured for the alignment.
+    menu->setDefaultAction(mDefaultMenu.data());
     QPoint anchor = hWnd()->mapToGlobal(QPoint(x, y));
     const QSize size = menu->sizeHint();
     if ((flags & TPM_RIGHTALIGN) != 0) {
@@ -124,7 +128,6 @@ void QuButton::ShowDropDownMenu()
     } else if ((flags & TPM_VCENTERALIGN) != 0) {
         anchor.ry() -= size.height() / 2;
     }
-    menu->setDefaultAction(mDefaultMenu.data());
     menu->exec(anchor);
 
     if (WindowFromPoint(GetCursorPos()) == hWnd()) {

@@ -70,6 +70,47 @@ TEST(QuButtonClassic, Style0FocusDefaultFrameAndDown)
     EXPECT_EQ(Pixel(down, 4, 4), Sys(gdi::COLOR_BTNFACE) ^ 0xFFFFFF);
 }
 
+// The dotted focus rectangle sits 4 pixels in for styles 0 and 11 and 3 for 1 and 12, only at run
+// time and on the active form; a default button without the focus gets it too, and only style 0
+// adds the default frame, also in a designer and on an inactive form.
+TEST(QuButtonClassic, FocusRectangleAndDefaultFrameByStyleFormAndMode)
+{
+    const std::int32_t face = Sys(gdi::COLOR_BTNFACE);
+    for (const int style : {0, 1, 11, 12}) {
+        SCOPED_TRACE(style);
+        OneButton host(style, 24, static_cast<int>(0x8000000F));
+        QuButton& b = host.Button();
+        b.SetShowFocusRect(true);
+        QuButtonTestAccess::SetDisplayAsDefault(b, true);
+        QuButtonTestAccess::SetParentActive(b, true);
+        const int inset = (style == 0 || style == 11) ? 4 : 3;
+        const QImage active = host.Draw(0);
+        EXPECT_EQ(Pixel(active, inset, inset), face ^ 0xFFFFFF);
+        EXPECT_EQ(Pixel(active, inset + 1, inset), face);
+        EXPECT_EQ(Pixel(active, 79 - inset, 12 + (79 - inset + 12) % 2), face ^ 0xFFFFFF);
+        EXPECT_EQ(Pixel(active, 40, 0) == 0x000000, style == 0); // the default frame's outer line
+        EXPECT_EQ(Pixel(active, 78, 12) == Sys(gdi::COLOR_APPWORKSPACE), style == 0);
+
+        QuButtonTestAccess::SetParentActive(b, false);
+        const QImage inactive = host.Draw(0);
+        EXPECT_EQ(Pixel(inactive, inset, inset), face);
+        EXPECT_EQ(Pixel(inactive, 40, 0) == 0x000000, style == 0);
+
+        QuButtonTestAccess::SetParentActive(b, true);
+        b.SetDesignMode(true);
+        const QImage designed = host.Draw(0);
+        EXPECT_EQ(Pixel(designed, inset, inset), face);
+        EXPECT_EQ(Pixel(designed, 40, 0) == 0x000000, style == 0);
+        b.SetDesignMode(false);
+
+        // Without the focus and not the default: neither.
+        QuButtonTestAccess::SetDisplayAsDefault(b, false);
+        const QImage plain = host.Draw(0);
+        EXPECT_EQ(Pixel(plain, inset, inset), face);
+        EXPECT_NE(Pixel(plain, 40, 0), 0x000000);
+    }
+}
+
 TEST(QuButtonClassic, CheckedStyle0ShowsWorkspaceFocusFrame)
 {
     OneButton host(0, 24, static_cast<int>(0x8000000F), Checked);
@@ -159,6 +200,54 @@ TEST(QuButtonStyle10, MainMenuLoginButtonLooks)
     EXPECT_EQ(Pixel(grey, 1, 1), 0xC45E00);
 }
 
+// The login buttons' style 10 at h = 33, every look down a whole column: frame, upper band in
+// rows 0-4, fill in row 5, the lower band from row 6 over h - 1 rows so that row 31 is only 25/31
+// of the way, and the corner pixels; a state outside 0-2 leaves only the corners.
+TEST(QuButtonStyle10, EveryLookDownTheWholeColumn)
+{
+    using QuButtonColors::AverageColors;
+    constexpr std::int32_t B = 0xFF9933;
+    const std::int32_t light = AverageColors(B, 0xFFFFFF);
+    struct Look {
+        int State;
+        bool Enabled;
+        std::int32_t Fill, Upper1, Lower1, Lower2, Frame, Corner;
+    };
+    const Look looks[] = {
+        {0, true, 0xF7912B, 0xFFE6B3, 0xF28C26, AverageColors(0xFFFFFF, ShiftColor(B, 0.1f)), 0xAB4500, 0xA33D00},
+        {1, true, 0xF7912B, 0xFFF2BF, 0xF28C26, AverageColors(0xFFFFFF, ShiftColor(B, 0.2f)), 0xB85200, 0xA33D00},
+        {2, true, 0xF7912B, ShiftColor(light, 0.1f), 0xEB851F, AverageColors(0xFFFFFF, ShiftColor(B, 0.05f)), 0xA33D00,
+         0xA33D00},
+        {1, false, B, ShiftColor(light, 0.05f), ShiftColor(B, -0.02f), AverageColors(0xFFFFFF, ShiftColor(B, 0.08f)),
+         0xCC6600, 0xC45E00},
+    };
+    for (const Look& look : looks) {
+        SCOPED_TRACE(testing::Message() << "state " << look.State << (look.Enabled ? "" : " disabled"));
+        OneButton login(10, 33, B, look.Enabled ? QString() : QStringLiteral("            Enabled = False\n"));
+        const QImage face = login.Draw(look.State);
+        for (int y = 1; y <= 31; ++y) {
+            std::int32_t expected = look.Fill;
+            if (y <= 4) {
+                expected = Entry(look.Upper1, B, 4, y);
+            } else if (y >= 6) {
+                expected = Entry(look.Lower1, look.Lower2, 31, y - 6);
+            }
+            EXPECT_EQ(Pixel(face, 40, y), expected) << y;
+        }
+        for (const QPoint p : {QPoint(40, 0), QPoint(40, 32), QPoint(0, 16), QPoint(79, 16)}) {
+            EXPECT_EQ(Pixel(face, p.x(), p.y()), look.Frame) << p.x() << "," << p.y();
+        }
+        for (const QPoint p : {QPoint(1, 1), QPoint(1, 31), QPoint(78, 1), QPoint(78, 31)}) {
+            EXPECT_EQ(Pixel(face, p.x(), p.y()), look.Corner) << p.x() << "," << p.y();
+        }
+    }
+    OneButton odd(10, 33, B);
+    const QImage corners = odd.Draw(3);
+    EXPECT_EQ(Pixel(corners, 1, 1), 0xA33D00);
+    EXPECT_EQ(Pixel(corners, 40, 0), Sys(gdi::COLOR_BTNFACE));
+    EXPECT_EQ(Pixel(corners, 40, 16), Sys(gdi::COLOR_BTNFACE));
+}
+
 TEST(QuButtonStyle4, SchemeColoursWhileHotOrChecked)
 {
     OneButton plain(4, 24, 0x00FF00, QString(), 0);
@@ -204,6 +293,8 @@ TEST(QuButtonStyle5And7, SplitRowsAndFrames)
     EXPECT_EQ(Pixel(normal, 40, 11), 0xFCE1CA);
     EXPECT_EQ(Pixel(normal, 40, 12), 0xFCE1CA);
     EXPECT_EQ(Pixel(normal, 40, 13), Entry(0xFCE1CA, ShiftColor(0xFCE1CA, -0.15f), 13, 1));
+    // The lower one is 14 rows high: its last row falls below the edge.
+    EXPECT_EQ(Pixel(normal, 40, 24), Entry(0xFCE1CA, ShiftColor(0xFCE1CA, -0.15f), 13, 12));
     EXPECT_EQ(Pixel(normal, 40, 0), Entry(QuButtonColors::AverageColors(0xFFFFFF, ShiftColor(0xFCE1CA, 0.08f)),
                                           0xFCE1CA, 11, 0)); // no frame at rest
     EXPECT_EQ(Pixel(five.Draw(1), 40, 0), 0x800000);
@@ -240,6 +331,65 @@ TEST(QuButtonTheme, ThemedButtonUsesThePlatformRegion)
         const QRegion mask = themed.Button().hWnd()->mask();
         EXPECT_FALSE(mask.isEmpty());
         EXPECT_NE(Pixel(face, 40, 11), 0x00FF00); // the platform's face, not the back colour
+    }
+    gdi::SetAppThemedOverride(-1);
+}
+
+// Style 13 hands the platform's push button the theme state of the button: 4 whenever disabled,
+// 5 for a focused or default button at rest on the active form, else 1, 2, 3 by state. The
+// window region comes from the client rectangle widened by 1 on three sides and 2 at the bottom.
+TEST(QuButtonTheme, ThemeStateFollowsTheButtonAndTheRegionTheWiderRectangle)
+{
+    gdi::SetAppThemedOverride(1);
+    {
+        OneButton themed(13, 23, 0x00FF00);
+        QuButton& b = themed.Button();
+        // The platform's face of each theme state on the button face colour.
+        QImage reference[6];
+        const gdi::HTHEME theme = gdi::OpenThemeData(b.hWnd(), QStringLiteral("Button"));
+        ASSERT_NE(theme, nullptr);
+        for (int state = gdi::PBS_NORMAL; state <= gdi::PBS_DEFAULTED; ++state) {
+            reference[state] = QImage(80, 23, QImage::Format_RGB32);
+            reference[state].fill(QColor(gdi::GetRValue(gdi::GetSysColor(gdi::COLOR_BTNFACE)),
+                                         gdi::GetGValue(gdi::GetSysColor(gdi::COLOR_BTNFACE)),
+                                         gdi::GetBValue(gdi::GetSysColor(gdi::COLOR_BTNFACE))));
+            gdi::HDC dc = gdi::CreateImageDC(&reference[state]);
+            const gdi::RECT r{0, 0, 80, 23};
+            gdi::DrawThemeBackground(theme, dc, gdi::BP_PUSHBUTTON, state, &r, &r);
+            gdi::DeleteDC(dc);
+        }
+        gdi::CloseThemeData(theme);
+        EXPECT_NE(reference[gdi::PBS_NORMAL], reference[gdi::PBS_HOT]);
+        EXPECT_NE(reference[gdi::PBS_NORMAL], reference[gdi::PBS_PRESSED]);
+        EXPECT_NE(reference[gdi::PBS_NORMAL], reference[gdi::PBS_DISABLED]);
+        EXPECT_NE(reference[gdi::PBS_NORMAL], reference[gdi::PBS_DEFAULTED]);
+
+        struct Case {
+            int State;
+            bool Focus, Default, Active, Enabled;
+            int Theme;
+        };
+        const Case cases[] = {
+            {0, false, false, true, true, gdi::PBS_NORMAL},   {1, false, false, true, true, gdi::PBS_HOT},
+            {2, false, false, true, true, gdi::PBS_PRESSED},  {0, true, false, true, true, gdi::PBS_DEFAULTED},
+            {0, false, true, true, true, gdi::PBS_DEFAULTED}, {0, true, false, false, true, gdi::PBS_NORMAL},
+            {1, true, true, true, true, gdi::PBS_HOT},        {2, true, false, true, true, gdi::PBS_PRESSED},
+            {0, true, true, true, false, gdi::PBS_DISABLED},  {1, false, false, true, false, gdi::PBS_DISABLED},
+        };
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << "state " << c.State << " focus " << c.Focus << " default " << c.Default
+                                            << " active " << c.Active << " enabled " << c.Enabled);
+            QuButtonTestAccess::SetHasFocus(b, c.Focus);
+            QuButtonTestAccess::SetDisplayAsDefault(b, c.Default);
+            QuButtonTestAccess::SetParentActive(b, c.Active);
+            b.SetEnabled(c.Enabled);
+            EXPECT_EQ(themed.Draw(c.State), reference[c.Theme]);
+        }
+        EXPECT_EQ(b.ButtonStyle(), 13);
+        const QRegion mask = b.hWnd()->mask();
+        EXPECT_FALSE(mask.contains(QPoint(-1, -1))); // the outline's own corner, outside the window
+        EXPECT_TRUE(mask.contains(QPoint(0, 0)));
+        EXPECT_TRUE(mask.contains(QPoint(79, 22)));
     }
     gdi::SetAppThemedOverride(-1);
 }

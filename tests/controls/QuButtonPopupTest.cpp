@@ -22,8 +22,12 @@ class PopupForm : public ::testing::Test {
 protected:
     void Show(const QString& bag)
     {
-        mForm = std::make_unique<TestForm>(FormDesignText(ButtonDesign(
-            QStringLiteral("Cmd"), 150, 150, 1200, 450, QStringLiteral("            ButtonStyle = 8\n") + bag)));
+        // Centred on the screen, so that a menu fits on every side of the button.
+        mForm = std::make_unique<TestForm>(
+            FormDesignText(ButtonDesign(QStringLiteral("Cmd"), 150, 150, 1200, 450,
+                                        QStringLiteral("            ButtonStyle = 8\n") + bag))
+                .replace(QStringLiteral("ClientHeight = 6000\n"),
+                         QStringLiteral("ClientHeight = 6000\n    StartUpPosition = 2\n")));
         mForm->Show();
         QApplication::setActiveWindow(mForm->hWnd());
         ASSERT_TRUE(QTest::qWaitForWindowActive(mForm->hWnd()));
@@ -172,7 +176,7 @@ TEST_F(PopupForm, PressedButtonKeepsItsDownLookWhileItsMenuIsOpen)
     };
 
     // Closed with the pointer still on the button: down while open, down after, normal at the
-    // next release, and that release neither clicks nor reopens the menu.
+    // next release.
     watchAndClose([&] { menu.close(); });
     Hover(QPoint(10, 10));
     QTest::mousePress(b.hWnd(), Qt::LeftButton, {}, QPoint(10, 10));
@@ -204,4 +208,74 @@ TEST_F(PopupForm, PressedButtonKeepsItsDownLookWhileItsMenuIsOpen)
     EXPECT_FALSE(QuButtonTestAccess::MouseOver(b));
     EXPECT_TRUE(QuButtonTestAccess::HasFocus(b)); // the menu took the keyboard only for a moment
     QTest::mouseRelease(b.hWnd(), Qt::LeftButton, {}, QPoint(12, 12));
+
+    // A click on the button while its menu is open closes the menu and does not open it again;
+    // the next press does.
+    int shown = 0;
+    QObject::connect(&menu, &QMenu::aboutToShow, &menu, [&] { ++shown; });
+    watchAndClose([&] {
+        // As the window system delivers it: to the open menu, which closes and passes the press on.
+        const QPoint onButton = b.hWnd()->mapToGlobal(QPoint(20, 10));
+        QTest::mousePress(menu.windowHandle(), Qt::LeftButton, {}, onButton - menu.windowHandle()->position());
+    });
+    Hover(QPoint(20, 10));
+    QTest::mousePress(b.hWnd(), Qt::LeftButton, {}, QPoint(20, 10));
+    EXPECT_FALSE(menu.isVisible());
+    EXPECT_TRUE(QuButtonTestAccess::MenuClosedOver(b));
+    // Where Qt can grab the pointer for a menu it passes the closing press on to the button; the
+    // headless platform cannot, so the press is given here.
+    QTest::mousePress(b.hWnd(), Qt::LeftButton, {}, QPoint(20, 10));
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(QuButtonTestAccess::State(b), 2);
+    QTest::mouseRelease(b.hWnd(), Qt::LeftButton, {}, QPoint(20, 10));
+    EXPECT_EQ(QuButtonTestAccess::State(b), 0);
+    watchAndClose([&] { menu.close(); });
+    QTest::mousePress(b.hWnd(), Qt::LeftButton, {}, QPoint(20, 10));
+    EXPECT_EQ(shown, 2);
+    QTest::mouseRelease(b.hWnd(), Qt::LeftButton, {}, QPoint(20, 10));
+}
+
+TEST_F(PopupForm, MenuSitsOnTheSideItsAlignmentNames)
+{
+    Show(QString());
+    QuButton& b = Button();
+    QMenu menu;
+    menu.addAction(QStringLiteral("一"));
+    // The widest item is the default one, which the style may draw bold.
+    QAction* wide = menu.addAction(QStringLiteral("默认的一项菜单"));
+    QRect shownAt;
+    QObject::connect(&menu, &QMenu::aboutToShow, &menu, [&] {
+        QTimer::singleShot(20, &menu, [&] {
+            shownAt = menu.geometry();
+            menu.close();
+        });
+    });
+    const QRect button(b.hWnd()->mapToGlobal(QPoint(0, 0)), b.hWnd()->size());
+    auto open = [&](int align, int flags) {
+        b.SetPopupMenu(&menu, align, flags, wide);
+        QuButtonTestAccess::ShowDropDownMenu(b);
+        return shownAt;
+    };
+    const QSize size = open(0, 0).size();
+    EXPECT_EQ(open(0, 0).topLeft(), button.bottomLeft() + QPoint(0, 1));
+    EXPECT_EQ(open(1, 0).bottomLeft(), button.topLeft() - QPoint(0, 1));
+    EXPECT_EQ(open(2, 0).topRight(), button.topLeft() - QPoint(1, 0));
+    EXPECT_EQ(open(3, 0).topLeft(), button.topRight() + QPoint(1, 0));
+    EXPECT_EQ(open(4, 0).bottomRight(), button.topLeft() - QPoint(1, 1));
+    EXPECT_EQ(open(5, 0).topRight(), button.bottomLeft() + QPoint(-1, 1));
+    // Alignment 6 replaces the given centring flag (&H4) by bottom alignment alone.
+    const QRect six = open(6, 4);
+    EXPECT_EQ(QuButtonTestAccess::PopupFlags(b), 0x20);
+    EXPECT_EQ(six.bottomLeft(), button.topRight() + QPoint(1, -1));
+    EXPECT_EQ(open(7, 0).topLeft(), button.bottomRight() + QPoint(1, 1));
+    EXPECT_EQ(shownAt.size(), size);
+    EXPECT_EQ(menu.defaultAction(), wide);
+
+    // The stored flags of alignment 2 stay right-aligned however often the menu opens.
+    b.SetPopupMenu(&menu, 2, 0, wide);
+    for (int i = 0; i < 3; ++i) {
+        QuButtonTestAccess::ShowDropDownMenu(b);
+        EXPECT_EQ(shownAt.topRight(), button.topLeft() - QPoint(1, 0)) << i;
+        EXPECT_EQ(QuButtonTestAccess::PopupFlags(b), 8) << i;
+    }
 }
