@@ -114,8 +114,6 @@ void QuButton::ShowDropDownMenu()
         return;
     }
 
-    // The default item is drawn bold: set it before the menu is measured for the alignment.
-    menu->setDefaultAction(mDefaultMenu.data());
     QPoint anchor = hWnd()->mapToGlobal(QPoint(x, y));
     const QSize size = menu->sizeHint();
     if ((flags & TPM_RIGHTALIGN) != 0) {
@@ -128,6 +126,7 @@ void QuButton::ShowDropDownMenu()
     } else if ((flags & TPM_VCENTERALIGN) != 0) {
         anchor.ry() -= size.height() / 2;
     }
+    menu->setDefaultAction(mDefaultMenu.data());
     menu->exec(anchor);
 
     if (WindowFromPoint(GetCursorPos()) == hWnd()) {

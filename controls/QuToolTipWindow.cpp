@@ -7,7 +7,6 @@
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QStyle>
 
 namespace {
@@ -15,6 +14,11 @@ namespace {
 constexpr int Margin = 4;    // pixels between the border and the text
 constexpr int IconSize = 16; // title icon, pixels
 constexpr int BalloonRadius = 6;
+// The balloon's stem: its height above the body, its width where it meets the body, and the
+// distance of its pointing edge from the leading side. Pixels.
+constexpr int StemHeight = 12;
+constexpr int StemWidth = 12;
+constexpr int StemInset = 16;
 
 QColor SystemColor(int index)
 {
@@ -89,7 +93,38 @@ void QuToolTipWindow::Relayout()
         body = QSize(std::max(body.width(), titleWidth), body.height() + std::max(title.height(), IconSize) + Margin);
     }
     const int extra = mBalloon ? 2 * BalloonRadius : 0;
-    resize(body.width() + 2 * Margin + extra, body.height() + 2 * Margin + extra);
+    resize(std::max(body.width() + 2 * Margin + extra, mBalloon ? StemInset + StemWidth + BalloonRadius : 0),
+           body.height() + 2 * Margin + extra + (mBalloon ? StemHeight : 0));
+    if (mBalloon) {
+        // The window has the balloon's shape: nothing of the square around it shows.
+        setMask(QRegion(Outline(0).toFillPolygon().toPolygon()));
+    }
+}
+
+QPoint QuToolTipWindow::StemTip() const
+{
+    const bool rtl = layoutDirection() == Qt::RightToLeft;
+    return QPoint(rtl ? width() - 1 - StemInset : StemInset, 0);
+}
+
+QPainterPath QuToolTipWindow::Outline(double inset) const
+{
+    QPainterPath outline;
+    if (!mBalloon) {
+        outline.addRect(QRectF(rect()).adjusted(inset, inset, -inset, -inset));
+        return outline;
+    }
+    const QRectF body = QRectF(rect()).adjusted(inset, StemHeight + inset, -inset, -inset);
+    outline.addRoundedRect(body, BalloonRadius, BalloonRadius);
+    // The stem's pointing edge is upright; its other edge slopes down away from the leading side.
+    const QPointF tip = QPointF(StemTip()) + QPointF(inset, inset);
+    const double away = layoutDirection() == Qt::RightToLeft ? -StemWidth : StemWidth;
+    QPainterPath stem;
+    stem.moveTo(tip);
+    stem.lineTo(tip.x(), body.top() + 2);
+    stem.lineTo(tip.x() + away, body.top() + 2);
+    stem.closeSubpath();
+    return outline.united(stem).simplified();
 }
 
 void QuToolTipWindow::Pop(const QPoint& globalPos)
@@ -97,7 +132,9 @@ void QuToolTipWindow::Pop(const QPoint& globalPos)
     if (mText.isEmpty()) {
         return;
     }
-    move(globalPos);
+    // Right to left, a standard tip hangs from its top-right corner.
+    const bool rtl = layoutDirection() == Qt::RightToLeft;
+    move(globalPos - (mBalloon ? StemTip() : QPoint(rtl ? width() - 1 : 0, 0)));
     show();
     raise();
     mHideTimer.start(AutoPopMs);
@@ -132,36 +169,38 @@ void QuToolTipWindow::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing, mBalloon);
-    const QRectF frame = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    QPainterPath outline;
-    if (mBalloon) {
-        outline.addRoundedRect(frame, BalloonRadius, BalloonRadius);
-    } else {
-        outline.addRect(frame);
-    }
+    const QPainterPath outline = Outline(0.5);
+    // What the window shape keeps outside the smooth outline takes the outline's colour.
+    const QColor line = SystemColor(gdi::COLOR_INFOTEXT);
+    painter.fillRect(rect(), line);
     painter.fillPath(outline, mBackColor);
-    painter.setPen(SystemColor(gdi::COLOR_INFOTEXT));
+    painter.setPen(line);
     painter.drawPath(outline);
 
+    // Right to left mirrors the layout: the icon on the right, title and text aligned right.
+    const Qt::LayoutDirection direction = layoutDirection();
+    const Qt::Alignment leading = QStyle::visualAlignment(direction, Qt::AlignLeft);
     const int inset = Margin + (mBalloon ? BalloonRadius : 0);
-    QRect area = rect().adjusted(inset, inset, -inset, -inset);
+    QRect area = rect().adjusted(inset, inset + (mBalloon ? StemHeight : 0), -inset, -inset);
     if (!mTitle.isEmpty() || mIcon != TTI_NONE) {
-        int left = area.left();
+        QFont bold = font();
+        bold.setBold(true);
+        const int titleHeight = std::max(IconSize, QFontMetrics(bold).height());
+        int titleLeft = area.left();
         if (mIcon != TTI_NONE) {
             const QStyle::StandardPixmap which = mIcon == TTI_WARNING ? QStyle::SP_MessageBoxWarning
                                                  : mIcon == TTI_ERROR ? QStyle::SP_MessageBoxCritical
                                                                       : QStyle::SP_MessageBoxInformation;
-            style()->standardIcon(which).paint(&painter, QRect(left, area.top(), IconSize, IconSize));
-            left += IconSize + Margin;
+            const QRect icon = QStyle::visualRect(direction, area, QRect(area.left(), area.top(), IconSize, IconSize));
+            style()->standardIcon(which).paint(&painter, icon);
+            titleLeft += IconSize + Margin;
         }
-        QFont bold = font();
-        bold.setBold(true);
         painter.setFont(bold);
-        const QRect titleRect(left, area.top(), area.right() - left + 1,
-                              std::max(IconSize, QFontMetrics(bold).height()));
-        painter.drawText(titleRect, Qt::AlignVCenter | Qt::AlignLeading, mTitle);
-        area.setTop(titleRect.bottom() + 1 + Margin);
+        const QRect title = QStyle::visualRect(direction, area,
+                                               QRect(titleLeft, area.top(), area.right() - titleLeft + 1, titleHeight));
+        painter.drawText(title, Qt::AlignVCenter | leading, mTitle);
+        area.setTop(title.bottom() + 1 + Margin);
         painter.setFont(font());
     }
-    painter.drawText(area, Qt::TextWordWrap | Qt::AlignLeading | Qt::AlignTop, mText);
+    painter.drawText(area, Qt::TextWordWrap | leading | Qt::AlignTop, mText);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPainterPath>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
@@ -34,7 +35,8 @@ public:
     bool IsBalloon() const noexcept { return mBalloon; }
     QWidget* Tool() const noexcept { return mTool.data(); }
 
-    // Shows the tip now at a global position (the rest delay elapsed).
+    // Shows the tip now (the rest delay elapsed): a standard tip with its top-left corner (its
+    // top-right one right to left) at a global position, a balloon with the tip of its stem there.
     void Pop(const QPoint& globalPos);
 
 protected:
@@ -43,6 +45,11 @@ protected:
 
 private:
     void Relayout();
+    // The balloon's outline in window pixels: a rounded body under a stem that points up from
+    // near the leading edge; the plain rectangle of a standard tip. inset 0 gives the window's
+    // shape, 0.5 the line drawn just inside it.
+    QPainterPath Outline(double inset) const;
+    QPoint StemTip() const;
     QSize TextSize(const QFont& font, const QString& text) const;
 
     QPointer<QWidget> mTool;

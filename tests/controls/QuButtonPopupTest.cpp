@@ -87,6 +87,60 @@ TEST_F(PopupForm, BalloonTitleIconColourAndReadingOrder)
     EXPECT_EQ(tip->layoutDirection(), Qt::RightToLeft);
 }
 
+// A balloon's window has the balloon's shape, rounded with a stem whose tip stands where the tip
+// pops up; right to left mirrors the stem and puts the title icon on the right.
+TEST_F(PopupForm, BalloonShapeAndRightToLeftLayout)
+{
+    struct Case {
+        bool Balloon;
+        bool RightToLeft;
+    };
+    for (const Case c : {Case{false, false}, Case{true, false}, Case{true, true}, Case{false, true}}) {
+        SCOPED_TRACE(testing::Message() << "balloon " << c.Balloon << " rtl " << c.RightToLeft);
+        Show(QStringLiteral("            ToolTip = \"Text read in its own order\"\n"
+                            "            TooltipTitle = \"T\"\n            TooltipIcon = 1\n"
+                            "            TooltipType = %1\n            RightToLeft = %2\n")
+                 .arg(c.Balloon ? 1 : 0)
+                 .arg(c.RightToLeft ? QStringLiteral("True") : QStringLiteral("False")));
+        Hover(QPoint(10, 10));
+        QuToolTipWindow* tip = QuButtonTestAccess::ToolTipWindow(Button());
+        ASSERT_NE(tip, nullptr);
+        const QPoint at = Button().hWnd()->mapToGlobal(QPoint(10, 30));
+        tip->Pop(at);
+        const int w = tip->width();
+        const int h = tip->height();
+        const QRegion shape = tip->mask();
+        if (!c.Balloon) {
+            EXPECT_TRUE(shape.isEmpty());
+            EXPECT_EQ(tip->pos() + QPoint(c.RightToLeft ? w - 1 : 0, 0), at);
+        } else {
+            for (const QPoint corner : {QPoint(0, h - 1), QPoint(w - 1, h - 1), QPoint(0, 12), QPoint(w - 1, 12)}) {
+                EXPECT_FALSE(shape.contains(corner)) << corner.x() << "," << corner.y();
+            }
+            const int stem = c.RightToLeft ? w - 1 - 16 : 16;
+            const int away = c.RightToLeft ? -4 : 4;
+            EXPECT_EQ(tip->pos() + QPoint(stem, 0), at);
+            EXPECT_TRUE(shape.contains(QPoint(stem + away, 6)));
+            EXPECT_FALSE(shape.contains(QPoint(stem - away, 6)));
+            EXPECT_TRUE(shape.contains(QPoint(w / 2, h / 2)));
+        }
+        // The information icon is the only blue of the tip.
+        const QImage shot = tip->grab().toImage();
+        int blueLeft = 0;
+        int blueRight = 0;
+        for (int y = 0; y < shot.height(); ++y) {
+            for (int x = 0; x < shot.width(); ++x) {
+                const QColor pixel = shot.pixelColor(x, y);
+                if (pixel.blue() > pixel.red() + 80) {
+                    (x < shot.width() / 2 ? blueLeft : blueRight) += 1;
+                }
+            }
+        }
+        EXPECT_GT(c.RightToLeft ? blueRight : blueLeft, 10);
+        EXPECT_EQ(c.RightToLeft ? blueLeft : blueRight, 0);
+    }
+}
+
 TEST_F(PopupForm, NoToolTipWhileDisabledOrPressed)
 {
     Show(QStringLiteral("            ToolTip = \"x\"\n            Enabled = False\n"));
@@ -241,7 +295,6 @@ TEST_F(PopupForm, MenuSitsOnTheSideItsAlignmentNames)
     QuButton& b = Button();
     QMenu menu;
     menu.addAction(QStringLiteral("一"));
-    // The widest item is the default one, which the style may draw bold.
     QAction* wide = menu.addAction(QStringLiteral("默认的一项菜单"));
     QRect shownAt;
     QObject::connect(&menu, &QMenu::aboutToShow, &menu, [&] {
