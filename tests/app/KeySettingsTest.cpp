@@ -270,6 +270,12 @@ TEST_F(KeySettingsTest, AKeyBelongsToOneSlotAndEachPressIsStoredAtOnce)
     EXPECT_EQ(Text(5).Text(), QString());
     expected[5] = Stored("12", "");
     EXPECT_EQ(Table(), expected);
+    // Another key without a name (F13, code 124) for "答案 1" takes the empty name from "未答题" too.
+    SelectSlot(7);
+    Press(124);
+    expected[5] = NoKey();
+    expected[6] = Stored("124", "");
+    EXPECT_EQ(Table(), expected);
 
     // The apostrophe is stored as its own name in a statement that stays whole.
     SelectSlot(12);
