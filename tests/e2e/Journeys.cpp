@@ -1,0 +1,176 @@
+#include "Journeys.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <csignal>
+
+namespace e2e {
+
+Session::Session(std::unique_ptr<ProgramFolder> folder) : mFolder(std::move(folder)), mInput(mServer) {}
+
+Session::~Session()
+{
+    if (mProgram) {
+        KillProgram();
+    }
+}
+
+Program& Session::Start(const QString& logName)
+{
+    if (mProgram && mProgram->Running()) {
+        ADD_FAILURE() << "the program is still running";
+        KillProgram();
+    }
+    mProgram = std::make_unique<Program>(mServer, *mFolder, logName);
+    return *mProgram;
+}
+
+void Session::KillProgram()
+{
+    if (mProgram && mProgram->Running()) {
+        mProgram->Signal(SIGKILL);
+        mProgram->WaitForExit(10000);
+    }
+}
+
+std::optional<WindowInfo> Session::WaitWindow(const QString& title, std::optional<QSize> size, int timeoutMs)
+{
+    std::optional<WindowInfo> found;
+    WaitFor(
+        [&] {
+            found = mServer.FindWindow(title, size);
+            return found.has_value() || (mProgram && !mProgram->Running());
+        },
+        timeoutMs);
+    return found;
+}
+
+bool Session::WaitGone(const QString& title, int timeoutMs)
+{
+    return WaitFor([&] { return !mServer.FindWindow(title).has_value(); }, timeoutMs);
+}
+
+std::optional<WindowInfo> Session::WaitNewScreen(unsigned long previous, int timeoutMs)
+{
+    std::optional<WindowInfo> found;
+    WaitFor(
+        [&] {
+            found = mServer.FindWindow(kProgramTitle, mServer.ScreenSize());
+            if (found && found->Id == previous) {
+                found.reset();
+            }
+            return found.has_value() || (mProgram && !mProgram->Running());
+        },
+        timeoutMs);
+    return found;
+}
+
+bool Session::WaitSettled(const QRect& rect, int timeoutMs)
+{
+    QImage last = mServer.Grab(rect);
+    return WaitFor(
+        [&] {
+            QImage now = mServer.Grab(rect);
+            const bool same = now == last;
+            last = std::move(now);
+            return same;
+        },
+        timeoutMs, 100);
+}
+
+std::optional<WindowInfo> Session::StartToMainMenu()
+{
+    Start();
+    const std::optional<WindowInfo> splash = WaitWindow(kProgramTitle, kSplashSize);
+    if (!splash) {
+        ADD_FAILURE() << "no splash; program log:\n" << mProgram->Log().toStdString();
+        return std::nullopt;
+    }
+    // Photographed once the first step's status text stands in its top strip (LabStart at 24, 8 pixels).
+    const QRect status(splash->Geometry.topLeft(), QSize(splash->Geometry.width(), 24));
+    const QImage blank = mServer.Grab(status);
+    if (WaitFor([&] { return mServer.Grab(status) != blank; }, 3000)) {
+        Shot(QStringLiteral("splash"));
+    }
+    const std::optional<WindowInfo> menu = WaitNewScreen(0);
+    if (!menu) {
+        ADD_FAILURE() << "no main menu; program log:\n" << mProgram->Log().toStdString();
+        return std::nullopt;
+    }
+    WaitSettled(menu->Geometry);
+    return menu;
+}
+
+QPoint Session::PanelPoint(const FormLayout& layout, const QString& control, const WindowInfo& screen) const
+{
+    // The panel's left and top in twips, (screen - panel) / 2 rounded, then pixels.
+    const int screenW = screen.Geometry.width() * 15;
+    const int screenH = screen.Geometry.height() * 15;
+    const QPoint panel(int(std::nearbyint((screenW - 15390) / 2.0 / 15.0)),
+                       int(std::nearbyint((screenH - 11550) / 2.0 / 15.0)));
+    const QRect picExam = layout.Twips(QStringLiteral("PicExam"));
+    return layout.Centre(control, screen.Geometry.topLeft(), panel - picExam.topLeft() / 15);
+}
+
+QPoint Session::DialogPoint(const FormLayout& layout, const QString& control, const WindowInfo& window) const
+{
+    return layout.Centre(control, window.Geometry.topLeft());
+}
+
+bool Session::AnswerBox(const QString& title, const QString& key, const QString& shot)
+{
+    const std::optional<WindowInfo> box = WaitWindow(title);
+    if (!box) {
+        return false;
+    }
+    WaitSettled(box->Geometry, 2000);
+    if (!shot.isEmpty()) {
+        Shot(shot);
+    }
+    // The key goes where the pointer is when nothing has the focus; the box asks for it anyway.
+    mInput.MoveTo(box->Geometry.center());
+    mInput.Key(key);
+    return WaitFor([&] {
+        const auto now = mServer.FindWindow(title);
+        return !now || now->Id != box->Id;
+    }, kWindowWaitMs);
+}
+
+QString Session::BoxText(const QString& title)
+{
+    const std::optional<WindowInfo> box = WaitWindow(title);
+    if (!box) {
+        return {};
+    }
+    WaitSettled(box->Geometry, 2000);
+    // The text is black; the icons are coloured and the buttons stand in the bottom 45 pixels. A
+    // click on the rightmost black pixel lands on the text, whose label then selects all and copies.
+    const QImage image = mServer.Grab(box->Geometry);
+    QPoint onText(-1, -1);
+    for (int y = 0; y < image.height() - 45; ++y) {
+        for (int x = image.width() - 1; x > onText.x(); --x) {
+            const QRgb p = image.pixel(x, y);
+            if (qRed(p) < 60 && qGreen(p) < 60 && qBlue(p) < 60) {
+                onText = QPoint(x, y);
+                break;
+            }
+        }
+    }
+    if (onText.x() < 0) {
+        ADD_FAILURE() << "no text in the box " << title.toStdString();
+        return {};
+    }
+    mInput.Click(box->Geometry.topLeft() + onText);
+    mInput.Key(QStringLiteral("ctrl+a"));
+    mInput.Key(QStringLiteral("ctrl+c"));
+    return mServer.ClipboardText();
+}
+
+QString Session::Shot(const QString& name)
+{
+    ++mShotNumber;
+    return SaveShot(mServer.Grab(), QStringLiteral("%1-%2").arg(mShotNumber, 2, 10, QLatin1Char('0')).arg(name));
+}
+
+} // namespace e2e

@@ -1,0 +1,86 @@
+#pragma once
+
+// The steps that several journeys share: a server, a folder and the program together, the windows
+// of the program recognised by their titles and sizes, clicks on controls by their design positions,
+// message boxes answered by key, and numbered screenshots.
+
+#include "E2eHarness.h"
+
+#include <QSize>
+
+#include <memory>
+#include <optional>
+
+namespace e2e {
+
+// Window titles of the program.
+inline const QString kProgramTitle = QStringLiteral("QKMExam"); // splash, main menu, exam screen
+inline const QString kTradeChooserTitle = QStringLiteral("选择车型");
+inline const QString kModuleChooserTitle = QStringLiteral("选择章节");
+inline const QString kKeySettingsTitle = QStringLiteral("键盘设置");
+inline const QString kResultsTitle = QStringLiteral("评分");
+inline const QString kNoticeTitle = QStringLiteral("提示");         // the program's message boxes
+inline const QString kExamNoticeTitle = QStringLiteral("提示！");   // the exam screen's confirmations
+inline const QSize kSplashSize(420, 280);
+
+// Generous limits: the machine is shared and a dozen programs may be starting at once.
+inline constexpr int kWindowWaitMs = 20000;
+
+class Session {
+public:
+    explicit Session(std::unique_ptr<ProgramFolder> folder = std::make_unique<ProgramFolder>());
+    ~Session();
+
+    XServer& Server() { return mServer; }
+    ProgramFolder& Folder() { return *mFolder; }
+    Input& Keys() { return mInput; }
+    Program& Running() { return *mProgram; }
+    bool HasProgram() const { return mProgram != nullptr; }
+
+    // Starts the program (a new process each time; a previous one must have ended).
+    Program& Start(const QString& logName = QStringLiteral("program"));
+    // Ends the running program with SIGKILL and waits for it.
+    void KillProgram();
+
+    // A window of the program by title and optionally size; waits up to timeoutMs for it to be mapped.
+    std::optional<WindowInfo> WaitWindow(const QString& title, std::optional<QSize> size = {},
+                                         int timeoutMs = kWindowWaitMs);
+    // Waits until no window with this title is mapped.
+    bool WaitGone(const QString& title, int timeoutMs = kWindowWaitMs);
+    // Waits for a full-screen program window other than `previous` (the main menu after an exam,
+    // the exam screen after the menu).
+    std::optional<WindowInfo> WaitNewScreen(unsigned long previous, int timeoutMs = kWindowWaitMs);
+    // Waits until the pixels of the rectangle stop changing (two grabs 100 ms apart alike).
+    bool WaitSettled(const QRect& rect, int timeoutMs = 5000);
+
+    // From start to the main menu: the splash seen and photographed, then the menu. Returns the menu.
+    std::optional<WindowInfo> StartToMainMenu();
+
+    // The centre of a control of the main menu or exam screen: both centre their 15390 x 11550 twip
+    // panel PicExam on the screen; `screen` is their full-screen window.
+    QPoint PanelPoint(const FormLayout& layout, const QString& control, const WindowInfo& screen) const;
+    // The centre of a control of a window whose client area is the window (dialogs without border).
+    QPoint DialogPoint(const FormLayout& layout, const QString& control, const WindowInfo& window) const;
+
+    void Click(QPoint at) { mInput.Click(at); }
+
+    // Answers the message box with this title by a key ("Return" for its default button, "n" for 否,
+    // "Escape" to close it); photographs it first under `shot` when given. Returns false when no
+    // such box came.
+    bool AnswerBox(const QString& title, const QString& key, const QString& shot = {});
+
+    // The text of the message box with this title, selected and copied from the box as a person can.
+    QString BoxText(const QString& title);
+
+    // Numbered full-screen screenshot, "<nn>-<name>.png"; returns the path.
+    QString Shot(const QString& name);
+
+private:
+    XServer mServer;
+    std::unique_ptr<ProgramFolder> mFolder;
+    Input mInput;
+    std::unique_ptr<Program> mProgram;
+    int mShotNumber = 0;
+};
+
+} // namespace e2e
