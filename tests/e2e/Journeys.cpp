@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 
@@ -120,7 +121,7 @@ QPoint Session::DialogPoint(const FormLayout& layout, const QString& control, co
 
 bool Session::AnswerBox(const QString& title, const QString& key, const QString& shot)
 {
-    const std::optional<WindowInfo> box = WaitWindow(title);
+    const std::optional<WindowInfo> box = WaitBox(title);
     if (!box) {
         return false;
     }
@@ -131,19 +132,42 @@ bool Session::AnswerBox(const QString& title, const QString& key, const QString&
     // The key goes where the pointer is when nothing has the focus; the box asks for it anyway.
     mInput.MoveTo(box->Geometry.center());
     mInput.Key(key);
-    return WaitFor([&] {
-        const auto now = mServer.FindWindow(title);
-        return !now || now->Id != box->Id;
-    }, kWindowWaitMs);
+    return WaitFor(
+        [&] {
+            const std::vector<WindowInfo> windows = mServer.Windows();
+            return std::none_of(windows.begin(), windows.end(), [&](const WindowInfo& w) { return w.Id == box->Id; });
+        },
+        kWindowWaitMs);
 }
 
-QString Session::BoxText(const QString& title)
+std::optional<WindowInfo> Session::WaitBox(const QString& title, int timeoutMs)
 {
-    const std::optional<WindowInfo> box = WaitWindow(title);
+    std::optional<WindowInfo> found;
+    WaitFor(
+        [&] {
+            found.reset();
+            for (const WindowInfo& window : mServer.Windows()) {
+                if (window.Title == title && window.Geometry.size() != mServer.ScreenSize() &&
+                    window.Geometry.size() != kSplashSize) {
+                    found = window;
+                }
+            }
+            return found.has_value() || (mProgram && !mProgram->Running());
+        },
+        timeoutMs);
+    return found;
+}
+
+QString Session::BoxText(const QString& title, const QString& shot)
+{
+    const std::optional<WindowInfo> box = WaitBox(title);
     if (!box) {
         return {};
     }
     WaitSettled(box->Geometry, 2000);
+    if (!shot.isEmpty()) {
+        Shot(shot);
+    }
     // The text is black; the icons are coloured and the buttons stand in the bottom 45 pixels. A
     // click on the rightmost black pixel lands on the text, whose label then selects all and copies.
     const QImage image = mServer.Grab(box->Geometry);

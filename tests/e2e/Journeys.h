@@ -45,6 +45,8 @@ public:
     // A window of the program by title and optionally size; waits up to timeoutMs for it to be mapped.
     std::optional<WindowInfo> WaitWindow(const QString& title, std::optional<QSize> size = {},
                                          int timeoutMs = kWindowWaitMs);
+    // A message box or dialog with this title: neither full-screen nor the splash.
+    std::optional<WindowInfo> WaitBox(const QString& title, int timeoutMs = kWindowWaitMs);
     // Waits until no window with this title is mapped.
     bool WaitGone(const QString& title, int timeoutMs = kWindowWaitMs);
     // Waits for a full-screen program window other than `previous` (the main menu after an exam,
@@ -70,7 +72,8 @@ public:
     bool AnswerBox(const QString& title, const QString& key, const QString& shot = {});
 
     // The text of the message box with this title, selected and copied from the box as a person can.
-    QString BoxText(const QString& title);
+    // Photographed first under `shot` when given, as the selection shows in the picture afterwards.
+    QString BoxText(const QString& title, const QString& shot = {});
 
     // Numbered full-screen screenshot, "<nn>-<name>.png"; returns the path.
     QString Shot(const QString& name);

@@ -60,9 +60,9 @@ TEST(StartUpJourney, SplashMenuChoosersGenerationAndQuit)
 
     // Wrong-answer practice before any mock exam: refused with a message, the menu stays.
     session.Click(session.PanelPoint(main, QStringLiteral("CmdErrStdy"), *menu));
-    const QString refusal = session.BoxText(kNoticeTitle);
+    const QString refusal = session.BoxText(kNoticeTitle, QStringLiteral("no-paper-refused"));
     EXPECT_TRUE(refusal.contains(QStringLiteral("当前系统没有经过模拟考试，请在模拟考试以后再进行错题练习"))) << refusal.toStdString();
-    ASSERT_TRUE(session.AnswerBox(kNoticeTitle, QStringLiteral("Return"), QStringLiteral("no-paper-refused")));
+    ASSERT_TRUE(session.AnswerBox(kNoticeTitle, QStringLiteral("Return")));
     EXPECT_EQ(session.Server().FindWindow(kProgramTitle, QSize(1280, 1024))->Id, menu->Id);
 
     // Chapter practice: the module chooser, left with 取消.
@@ -162,9 +162,9 @@ TEST(StartUpJourney, QuitAsksFirstAndEndsCleanly)
 
     // "×" asks; 否 keeps everything.
     session.Click(session.PanelPoint(main, QStringLiteral("CmdExit"), *menu));
-    const QString question = session.BoxText(kNoticeTitle);
+    const QString question = session.BoxText(kNoticeTitle, QStringLiteral("quit-question"));
     EXPECT_TRUE(question.contains(QStringLiteral("确定要退出系统吗？"))) << question.toStdString();
-    ASSERT_TRUE(session.AnswerBox(kNoticeTitle, QStringLiteral("n"), QStringLiteral("quit-question")));
+    ASSERT_TRUE(session.AnswerBox(kNoticeTitle, QStringLiteral("n")));
     QThread::msleep(300);
     EXPECT_TRUE(session.Running().Running());
     EXPECT_EQ(session.Server().FindWindow(kProgramTitle, QSize(1280, 1024))->Id, menu->Id);
