@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QThread>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -78,3 +79,70 @@ TEST_P(BadBankFile, NamedInTheErrorMessageThenTheProgramEnds)
 
 INSTANTIATE_TEST_SUITE_P(E2e, BadBankFile, ::testing::ValuesIn(kBadBanks),
                          [](const ::testing::TestParamInfo<BadBank>& info) { return std::string(info.param.Name); });
+
+// ---------------------------------------------------------------------------------------------
+// Settings files full of garbage: nothing the program reads from them can stop it.
+
+namespace {
+
+QByteArray Garbage()
+{
+    QByteArray bytes;
+    quint32 x = 12345;
+    for (int i = 0; i < 6000; ++i) {
+        x = x * 1103515245U + 12345U;
+        bytes.append(char(x >> 24));
+    }
+    // Something that looks like a section and keys, with values no number can be read from.
+    bytes += "\r\n[CompanyInfo]\r\nCompany=\xff\xfe\x00\x01zz\r\n[System]\r\nExamTime=abc\r\nExamPaperID=\x01\x02\r\n";
+    bytes += QByteArray(70000, 'x');
+    return bytes;
+}
+
+} // namespace
+
+TEST(BadSettingsFiles, SystemIniAndSThemeCfgFullOfGarbage)
+{
+    Session session;
+    ASSERT_TRUE(session.Server().Started());
+    session.Folder().Write(QStringLiteral("System.ini"), Garbage());
+    session.Folder().Write(QStringLiteral("STheme.cfg"), Garbage());
+    const std::optional<WindowInfo> menu = session.StartToMainMenu();
+    ASSERT_TRUE(menu) << session.Running().Log().toStdString();
+    session.Shot(QStringLiteral("main-menu"));
+
+    // A mock exam still gets its paper, and STheme.cfg its [System] keys.
+    ASSERT_TRUE(session.ChooseTrade(*menu, true, 0));
+    ASSERT_TRUE(session.WaitWindowGone(menu->Id)) << session.Running().Log().toStdString();
+    const QByteArray cfg = session.Folder().Read(QStringLiteral("STheme.cfg"));
+    EXPECT_TRUE(cfg.contains("ExamTime=60")) << cfg.left(200).toStdString();
+    BankReader bank(session.Folder().Bank());
+    const std::vector<PaperRow> paper = bank.Paper();
+    ASSERT_EQ(paper.size(), 50U);
+    EXPECT_TRUE(cfg.contains("ExamPaperID=" + paper.front().ExamPaperID.toLatin1()));
+    EXPECT_TRUE(session.Running().Running()) << session.Running().Log().toStdString();
+}
+
+// ---------------------------------------------------------------------------------------------
+// A program folder that cannot be written: the program starts, and what needs writing says so.
+
+TEST(BadProgramFolder, ReadOnlyFolderRefusesThePaperByName)
+{
+    Session session;
+    ASSERT_TRUE(session.Server().Started());
+    session.Folder().MakeReadOnly();
+    const std::optional<WindowInfo> menu = session.StartToMainMenu(true);
+    ASSERT_TRUE(menu) << session.Running().Log().toStdString();
+    EXPECT_FALSE(QFile::exists(session.Folder().File(QStringLiteral("System.ini"))));
+
+    ASSERT_TRUE(session.ChooseTrade(*menu, true, 1));
+    const QString message = session.BoxText(kNoticeTitle, QStringLiteral("paper-refused"));
+    EXPECT_TRUE(message.contains(QStringLiteral("STheme.cfg"))) << message.toStdString();
+    ASSERT_TRUE(session.AnswerBox(kNoticeTitle, QStringLiteral("Return")));
+    // The menu stays, idle, and the bank is as it was.
+    QThread::msleep(300);
+    EXPECT_EQ(session.Server().FindWindow(kProgramTitle, QSize(1280, 1024))->Id, menu->Id);
+    EXPECT_TRUE(session.Running().Running());
+    BankReader bank(session.Folder().Bank());
+    EXPECT_TRUE(bank.Paper().empty());
+}

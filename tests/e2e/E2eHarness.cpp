@@ -402,6 +402,24 @@ ProgramFolder::ProgramFolder()
     QFile::setPermissions(Bank(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
 }
 
+ProgramFolder::~ProgramFolder()
+{
+    // Removable again, whoever runs the tests.
+    QFile::setPermissions(Path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    for (const QString& name : QDir(Path()).entryList(QDir::Files)) {
+        QFile::setPermissions(File(name), QFile::ReadOwner | QFile::WriteOwner);
+    }
+}
+
+void ProgramFolder::MakeReadOnly()
+{
+    for (const QString& name : QDir(Path()).entryList(QDir::Files)) {
+        QFile::setPermissions(File(name), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    }
+    QFile::setPermissions(Path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup |
+                                      QFile::ReadOther | QFile::ExeOther);
+}
+
 void ProgramFolder::BuildBank(const std::string& sourceText)
 {
     QFile::remove(Bank());
@@ -428,7 +446,7 @@ QByteArray ProgramFolder::Read(const QString& name) const
 // ---------------------------------------------------------------------------------------------
 // Program
 
-Program::Program(const XServer& server, const ProgramFolder& folder, const QString& logName)
+Program::Program(const XServer& server, const ProgramFolder& folder, const QString& logName, bool unprivileged)
 {
     mLogPath = ScreenshotDir() + QLatin1Char('/') + logName + QStringLiteral(".log");
     // The environment of a person's session: this test's platform settings stay out.
@@ -460,9 +478,17 @@ Program::Program(const XServer& server, const ProgramFolder& folder, const QStri
     // A group of its own, so that a signal meant for the test never reaches it and the other way round.
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
     posix_spawnattr_setpgroup(&attributes, 0);
-    char* argv[] = {const_cast<char*>(program.constData()), nullptr};
+    std::vector<char*> argv;
+    const char* dropToNobody[] = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"};
+    if (unprivileged && geteuid() == 0) {
+        for (const char* word : dropToNobody) {
+            argv.push_back(const_cast<char*>(word));
+        }
+    }
+    argv.push_back(const_cast<char*>(program.constData()));
+    argv.push_back(nullptr);
     mStartedAt = NowMs();
-    if (posix_spawn(&mPid, program.constData(), &actions, &attributes, argv, envp.data()) != 0) {
+    if (posix_spawn(&mPid, argv[0], &actions, &attributes, argv.data(), envp.data()) != 0) {
         mPid = 0;
         mExited = true;
         ADD_FAILURE() << "cannot start " << program.constData();

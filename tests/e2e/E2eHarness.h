@@ -99,6 +99,7 @@ QString ScreenshotDir();
 class ProgramFolder {
 public:
     ProgramFolder();
+    ~ProgramFolder();
     QString Path() const { return mDir.path(); }
     QString File(const QString& name) const { return mDir.filePath(name); }
     QString Bank() const { return File(QStringLiteral("QKMExam_L.DLL")); }
@@ -106,6 +107,9 @@ public:
     void BuildBank(const std::string& sourceText);
     void Write(const QString& name, const QByteArray& content);
     QByteArray Read(const QString& name) const;
+    // The folder and its files read-only (put back by the destructor). Root writes anyway: run the
+    // program unprivileged to see the effect.
+    void MakeReadOnly();
 
 private:
     QTemporaryDir mDir;
@@ -116,7 +120,10 @@ private:
 // when it still runs.
 class Program {
 public:
-    Program(const XServer& server, const ProgramFolder& folder, const QString& logName = QStringLiteral("program"));
+    // unprivileged: when the tests run as root, the program runs as the user nobody, so that file
+    // permissions hold for it as they do for a person.
+    Program(const XServer& server, const ProgramFolder& folder, const QString& logName = QStringLiteral("program"),
+            bool unprivileged = false);
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;

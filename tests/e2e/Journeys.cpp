@@ -17,13 +17,13 @@ Session::~Session()
     }
 }
 
-Program& Session::Start(const QString& logName)
+Program& Session::Start(const QString& logName, bool unprivileged)
 {
     if (mProgram && mProgram->Running()) {
         ADD_FAILURE() << "the program is still running";
         KillProgram();
     }
-    mProgram = std::make_unique<Program>(mServer, *mFolder, logName);
+    mProgram = std::make_unique<Program>(mServer, *mFolder, logName, unprivileged);
     return *mProgram;
 }
 
@@ -67,6 +67,16 @@ std::optional<WindowInfo> Session::WaitNewScreen(unsigned long previous, int tim
     return found;
 }
 
+bool Session::WaitWindowGone(unsigned long id, int timeoutMs)
+{
+    return WaitFor(
+        [&] {
+            const std::vector<WindowInfo> windows = mServer.Windows();
+            return std::none_of(windows.begin(), windows.end(), [&](const WindowInfo& w) { return w.Id == id; });
+        },
+        timeoutMs);
+}
+
 bool Session::WaitSettled(const QRect& rect, int timeoutMs)
 {
     QImage last = mServer.Grab(rect);
@@ -80,9 +90,9 @@ bool Session::WaitSettled(const QRect& rect, int timeoutMs)
         timeoutMs, 100);
 }
 
-std::optional<WindowInfo> Session::StartToMainMenu()
+std::optional<WindowInfo> Session::StartToMainMenu(bool unprivileged)
 {
-    Start();
+    Start(QStringLiteral("program"), unprivileged);
     const std::optional<WindowInfo> splash = WaitWindow(kProgramTitle, kSplashSize);
     if (!splash) {
         ADD_FAILURE() << "no splash; program log:\n" << mProgram->Log().toStdString();
@@ -119,6 +129,25 @@ QPoint Session::DialogPoint(const FormLayout& layout, const QString& control, co
     return layout.Centre(control, window.Geometry.topLeft());
 }
 
+bool Session::ChooseTrade(const WindowInfo& menu, bool mock, int trade)
+{
+    const FormLayout main(QStringLiteral("FrmMain"));
+    const FormLayout chooser(QStringLiteral("FrmZjcx"));
+    Click(PanelPoint(main, mock ? QStringLiteral("CmdMnExam") : QStringLiteral("CmdExamStr"), menu));
+    const std::optional<WindowInfo> dialog = WaitWindow(kTradeChooserTitle);
+    if (!dialog) {
+        ADD_FAILURE() << "no trade chooser";
+        return false;
+    }
+    Click(DialogPoint(chooser, QStringLiteral("OptSlcCX(%1)").arg(trade), *dialog));
+    Click(DialogPoint(chooser, QStringLiteral("CmdYes"), *dialog));
+    if (!WaitGone(kTradeChooserTitle)) {
+        ADD_FAILURE() << "the trade chooser stays";
+        return false;
+    }
+    return true;
+}
+
 bool Session::AnswerBox(const QString& title, const QString& key, const QString& shot)
 {
     const std::optional<WindowInfo> box = WaitBox(title);
@@ -132,12 +161,7 @@ bool Session::AnswerBox(const QString& title, const QString& key, const QString&
     // The key goes where the pointer is when nothing has the focus; the box asks for it anyway.
     mInput.MoveTo(box->Geometry.center());
     mInput.Key(key);
-    return WaitFor(
-        [&] {
-            const std::vector<WindowInfo> windows = mServer.Windows();
-            return std::none_of(windows.begin(), windows.end(), [&](const WindowInfo& w) { return w.Id == box->Id; });
-        },
-        kWindowWaitMs);
+    return WaitWindowGone(box->Id);
 }
 
 std::optional<WindowInfo> Session::WaitBox(const QString& title, int timeoutMs)
@@ -155,6 +179,15 @@ std::optional<WindowInfo> Session::WaitBox(const QString& title, int timeoutMs)
             return found.has_value() || (mProgram && !mProgram->Running());
         },
         timeoutMs);
+    if (found) {
+        // Mapped is not yet painted: a box is painted once its corner has the window colour (239 grey).
+        WaitFor(
+            [&] {
+                const QImage corner = mServer.Grab(QRect(found->Geometry.topLeft() + QPoint(2, 2), QSize(1, 1)));
+                return !corner.isNull() && corner.pixel(0, 0) == qRgb(239, 239, 239);
+            },
+            5000);
+    }
     return found;
 }
 

@@ -38,25 +38,27 @@ public:
     bool HasProgram() const { return mProgram != nullptr; }
 
     // Starts the program (a new process each time; a previous one must have ended).
-    Program& Start(const QString& logName = QStringLiteral("program"));
+    Program& Start(const QString& logName = QStringLiteral("program"), bool unprivileged = false);
     // Ends the running program with SIGKILL and waits for it.
     void KillProgram();
 
     // A window of the program by title and optionally size; waits up to timeoutMs for it to be mapped.
     std::optional<WindowInfo> WaitWindow(const QString& title, std::optional<QSize> size = {},
                                          int timeoutMs = kWindowWaitMs);
-    // A message box or dialog with this title: neither full-screen nor the splash.
+    // A message box with this title (neither full-screen nor the splash), once it is painted.
     std::optional<WindowInfo> WaitBox(const QString& title, int timeoutMs = kWindowWaitMs);
     // Waits until no window with this title is mapped.
     bool WaitGone(const QString& title, int timeoutMs = kWindowWaitMs);
     // Waits for a full-screen program window other than `previous` (the main menu after an exam,
     // the exam screen after the menu).
     std::optional<WindowInfo> WaitNewScreen(unsigned long previous, int timeoutMs = kWindowWaitMs);
+    // Waits until this window is no longer mapped.
+    bool WaitWindowGone(unsigned long id, int timeoutMs = kWindowWaitMs);
     // Waits until the pixels of the rectangle stop changing (two grabs 100 ms apart alike).
     bool WaitSettled(const QRect& rect, int timeoutMs = 5000);
 
     // From start to the main menu: the splash seen and photographed, then the menu. Returns the menu.
-    std::optional<WindowInfo> StartToMainMenu();
+    std::optional<WindowInfo> StartToMainMenu(bool unprivileged = false);
 
     // The centre of a control of the main menu or exam screen: both centre their 15390 x 11550 twip
     // panel PicExam on the screen; `screen` is their full-screen window.
@@ -65,6 +67,10 @@ public:
     QPoint DialogPoint(const FormLayout& layout, const QString& control, const WindowInfo& window) const;
 
     void Click(QPoint at) { mInput.Click(at); }
+
+    // On the main menu: 开始考试 (mock) or 顺序练习, then trade 0 (sheet metal) or 1 (painting) and 确定.
+    // Returns false when the chooser did not come or did not go.
+    bool ChooseTrade(const WindowInfo& menu, bool mock, int trade);
 
     // Answers the message box with this title by a key ("Return" for its default button, "n" for 否,
     // "Escape" to close it); photographs it first under `shot` when given. Returns false when no
