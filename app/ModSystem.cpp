@@ -4,6 +4,7 @@
 #include "PrivateProfile.h"
 #include "QuestionText.h"
 #include "Recordset.h"
+#include "RuntimeError.h"
 #include "TransactionGuard.h"
 
 #include <QDateTime>
@@ -562,6 +563,14 @@ void OpenDatabase()
     gConn->SetCursorLocation(Ado::adUseClient);
     gConn->SetCommandTimeout(kLockWaitSeconds);
     if (gConn->State() == Ado::adStateClosed) {
+        // The engine opens an empty file as an empty database, and the first statement would then
+        // fail on a missing table without naming the file; what is wrong, and with which file, is
+        // said here instead.
+        const QFileInfo bank(App::Path() + QStringLiteral("/QKMExam_L.DLL"));
+        if (bank.isFile() && bank.size() == 0) {
+            throw RuntimeError(Ado::ProviderError,
+                               QStringLiteral("file is empty, not a question bank: ") + bank.filePath());
+        }
         gConn->Open(ConnectionString(), QString(), QString(), Ado::adOptionUnspecified);
     }
 }

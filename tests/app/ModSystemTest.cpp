@@ -8,6 +8,7 @@
 #include "RuntimeError.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -101,6 +102,21 @@ TEST_F(ModSystemConnectionTest, MissingOrForeignFilesRaiseRuntimeErrors)
     notABank.write("[System]\r\nExamTime=60\r\n");
     notABank.close();
     EXPECT_THROW(OpenDatabase(), RuntimeError);
+
+    // An empty file would open as an empty database and fail later on a missing table, without
+    // naming the file; it is refused at the open, by name.
+    ASSERT_TRUE(notABank.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    notABank.close();
+    try {
+        OpenDatabase();
+        ADD_FAILURE() << "an empty bank file opens";
+    } catch (const RuntimeError& e) {
+        EXPECT_TRUE(e.Description().startsWith(QStringLiteral("file is empty, not a question bank: ")))
+            << e.Description().toStdString();
+        EXPECT_TRUE(e.Description().endsWith(QStringLiteral("/QKMExam_L.DLL"))) << e.Description().toStdString();
+    }
+    EXPECT_EQ(gConn->State(), Ado::adStateClosed);
+    EXPECT_EQ(QFileInfo(mFixture.BankPath()).size(), 0);
 }
 
 TEST_F(ModSystemConnectionTest, WrongPasswordRaisesRuntimeError)

@@ -44,6 +44,8 @@ void Rekey(ProgramFolder& folder)
 
 const BadBank kBadBanks[] = {
     {"Missing", [](ProgramFolder& f) { QFile::remove(f.Bank()); }, "unable to open database file"},
+    {"Empty", [](ProgramFolder& f) { f.Write(QStringLiteral("QKMExam_L.DLL"), QByteArray()); },
+     "file is empty, not a question bank"},
     {"Truncated", Truncate, "database disk image is malformed"},
     {"NotABank",
      [](ProgramFolder& f) { f.Write(QStringLiteral("QKMExam_L.DLL"), QByteArray("MZ this is a library, not a bank\n").repeated(200)); },
