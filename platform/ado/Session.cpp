@@ -18,9 +18,27 @@ struct StatementDeleter {
 };
 using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
 
+// An error of the file rather than of the statement (read-only, unreadable, damaged, full) names
+// the file, as the errors at the open do: which file is what the person at the screen must know.
 [[noreturn]] void RaiseEngineError(sqlite3* db, long number)
 {
-    throw RuntimeError(number, QString::fromUtf8(sqlite3_errmsg(db)));
+    QString message = QString::fromUtf8(sqlite3_errmsg(db));
+    switch (sqlite3_errcode(db) & 0xff) {
+    case SQLITE_READONLY:
+    case SQLITE_IOERR:
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_FULL:
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+        if (const char* file = sqlite3_db_filename(db, "main"); file != nullptr && *file != '\0') {
+            message += QStringLiteral(": ") + QString::fromUtf8(file);
+        }
+        break;
+    default:
+        break;
+    }
+    throw RuntimeError(number, message);
 }
 
 QString SqlTextLiteral(const QString& text)

@@ -193,6 +193,22 @@ TEST_F(AdoConnectionTest, EngineErrorsCarryTheEnginesMessage)
     EXPECT_EQ(connection.State(), adStateOpen) << "a failed statement leaves the connection usable";
 }
 
+TEST_F(AdoConnectionTest, FileErrorsOfStatementsNameTheFile)
+{
+    Connection connection;
+    connection.Open(adotest::ConnectionString(mPath));
+    // The connection refuses writes as a read-only file or folder does.
+    connection.Execute(QStringLiteral("PRAGMA query_only = 1"));
+    EXPECT_EQ(ErrorOf([&] { connection.Execute(QStringLiteral("Delete From Exam_Theme Where ThemeID = 6")); }),
+              ProviderError);
+    EXPECT_TRUE(mLastMessage.startsWith(QStringLiteral("attempt to write a readonly database: ")))
+        << mLastMessage.toStdString();
+    EXPECT_TRUE(mLastMessage.endsWith(QStringLiteral("/QKMExam_L.DLL"))) << mLastMessage.toStdString();
+    // A mistake in the statement is the statement's, not the file's.
+    EXPECT_EQ(ErrorOf([&] { connection.Execute(QStringLiteral("Select * From Exam_Nothing")); }), CommandTextError);
+    EXPECT_FALSE(mLastMessage.contains(QStringLiteral("QKMExam_L.DLL"))) << mLastMessage.toStdString();
+}
+
 TEST_F(AdoConnectionTest, OnlyOneStatementRunsPerCall)
 {
     Connection connection;
