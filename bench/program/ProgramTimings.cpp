@@ -141,8 +141,7 @@ bool Round(Figures& figures)
     }
     const double resultsShown = timing.LastChange(300, 10000, clock);
     figures.Add("hand-in to results shown", resultsShown - handedIn);
-    figures.Add("  of it the program's own work (less the 1.5 s scoring wait)",
-                resultsShown - handedIn - kScoringWait);
+    figures.Add("  of it the program's own work (less the 1.5 s scoring wait)", resultsShown - handedIn - kScoringWait);
     return true;
 }
 

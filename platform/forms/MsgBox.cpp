@@ -116,9 +116,15 @@ int ShowBox(QWidget* owner, const QString& prompt, int buttons, const QString& t
     QEventLoop loop;
     QObject::connect(box, &QMessageBox::finished, &loop, &QEventLoop::quit);
     QObject::connect(box, &QObject::destroyed, &loop, &QEventLoop::quit);
+    const QPointer<QWidget> ownerWindow = owner != nullptr ? owner->window() : nullptr;
     box->open();
     RunNestedLoop(loop);
     MessageBoxClosed();
+    // The owner takes the keyboard back, as a message box's owner does when the box closes: without
+    // a window manager to hand it back, the screen would not see keys until it is clicked.
+    if (ownerWindow != nullptr && ownerWindow->isVisible()) {
+        ownerWindow->activateWindow();
+    }
     int result = UnansweredResult(specs);
     if (box != nullptr) {
         for (const auto& [button, value] : made) {

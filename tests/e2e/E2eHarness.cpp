@@ -106,8 +106,8 @@ XServer::XServer()
     posix_spawn_file_actions_addclose(&actions, fds[0]);
     // Its complaints about missing fonts and keymaps are noise in the test output.
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const char* argv[] = {"Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset",
-                          nullptr};
+    const char* argv[] = {"Xvfb",         "-displayfd", "3",   "-screen",  "0",
+                          "1280x1024x24", "-nolisten",  "tcp", "-noreset", nullptr};
     const int spawned = posix_spawnp(&mPid, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(fds[1]);
@@ -217,8 +217,7 @@ std::vector<WindowInfo> XServer::Windows() const
         if (title.isEmpty()) {
             continue; // Qt's helper windows
         }
-        windows.push_back(
-            {children[i], title, QRect(attributes.x, attributes.y, attributes.width, attributes.height)});
+        windows.push_back({children[i], title, QRect(attributes.x, attributes.y, attributes.width, attributes.height)});
     }
     if (children != nullptr) {
         XFree(children);
@@ -245,9 +244,9 @@ QImage XServer::Grab() const
 QImage XServer::Grab(const QRect& rect) const
 {
     ::Display* display = X(mDisplay);
-    XImage* image = XGetImage(display, DefaultRootWindow(display), rect.x(), rect.y(),
-                              static_cast<unsigned>(rect.width()), static_cast<unsigned>(rect.height()), AllPlanes,
-                              ZPixmap);
+    XImage* image =
+        XGetImage(display, DefaultRootWindow(display), rect.x(), rect.y(), static_cast<unsigned>(rect.width()),
+                  static_cast<unsigned>(rect.height()), AllPlanes, ZPixmap);
     if (image == nullptr) {
         return {};
     }
@@ -323,8 +322,8 @@ void Input::Run(const QStringList& arguments)
     xdotool.setProcessEnvironment(env);
     xdotool.start(QStringLiteral("xdotool"), arguments);
     if (!xdotool.waitForFinished(10000) || xdotool.exitCode() != 0) {
-        ADD_FAILURE() << "xdotool " << arguments.join(QLatin1Char(' ')).toStdString() << " failed: "
-                      << xdotool.readAllStandardError().toStdString();
+        ADD_FAILURE() << "xdotool " << arguments.join(QLatin1Char(' ')).toStdString()
+                      << " failed: " << xdotool.readAllStandardError().toStdString();
     }
 }
 
@@ -423,8 +422,7 @@ void ProgramFolder::MakeReadOnly()
 void ProgramFolder::BuildBank(const std::string& sourceText)
 {
     QFile::remove(Bank());
-    Bank::Build(Bank::ParseSource(sourceText, QDir::currentPath().toStdString(), "test bank"),
-                Bank().toStdString());
+    Bank::Build(Bank::ParseSource(sourceText, QDir::currentPath().toStdString(), "test bank"), Bank().toStdString());
 }
 
 void ProgramFolder::Write(const QString& name, const QByteArray& content)
@@ -580,8 +578,9 @@ struct BankReader::State {
         }
         const QString text = stored.ToString();
         std::u16string plain;
-        if (!DecipherQuestionText(Cipher, Key, std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                                                                   static_cast<std::size_t>(text.size())),
+        if (!DecipherQuestionText(Cipher, Key,
+                                  std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                                      static_cast<std::size_t>(text.size())),
                                   plain)) {
             return QStringLiteral("<undecipherable>");
         }
@@ -644,9 +643,25 @@ std::vector<KeySlotRow> BankReader::Keys()
 
 QString BankReader::RightAnswer(int themeId)
 {
-    auto rs = mState->Conn.Execute(
-        QStringLiteral("Select ThemeAnswer From Exam_Theme Where ThemeID = %1").arg(themeId));
+    auto rs =
+        mState->Conn.Execute(QStringLiteral("Select ThemeAnswer From Exam_Theme Where ThemeID = %1").arg(themeId));
     return rs->Eof() ? QString() : mState->Decipher(rs->Fields(0));
+}
+
+QStringList BankReader::Options(int themeId)
+{
+    auto rs = mState->Conn.Execute(
+        QStringLiteral(
+            "Select ThemeAnswer1, ThemeAnswer2, ThemeAnswer3, ThemeAnswer4 From Exam_Theme Where ThemeID = %1")
+            .arg(themeId));
+    QStringList options;
+    for (int i = 0; !rs->Eof() && i < 4; ++i) {
+        const QString text = mState->Decipher(rs->Fields(i)).trimmed();
+        if (!text.isEmpty() || i == 0) {
+            options << text;
+        }
+    }
+    return options;
 }
 
 std::vector<std::pair<int, int>> BankReader::Questions(int chapter, const QString& condition)
@@ -695,7 +710,8 @@ FormLayout::FormLayout(const QString& formName) : mForm(formName)
     }();
     (void)resources;
     const FormDesign design = ReadDesignFile(QStringLiteral(":/forms/") + formName + QStringLiteral(".form"));
-    mClient = QSize(PropertyInt(design.Properties, "ClientWidth", 0), PropertyInt(design.Properties, "ClientHeight", 0));
+    mClient =
+        QSize(PropertyInt(design.Properties, "ClientWidth", 0), PropertyInt(design.Properties, "ClientHeight", 0));
     std::function<void(const std::vector<DesignControl>&, QPoint, const QString&)> walk =
         [&](const std::vector<DesignControl>& controls, QPoint origin, const QString& outer) {
             for (const DesignControl& control : controls) {

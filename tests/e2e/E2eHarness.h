@@ -157,9 +157,9 @@ struct PaperRow {
     QString ExamPaperID;
     int ThemeID = 0;
     double Points = 0;
-    QString RightAnswer;   // deciphered
-    QString StudentAnswer; // deciphered; empty when Null
-    bool Answered = false; // StudentAnswer not Null
+    QString RightAnswer;           // deciphered
+    QString StudentAnswer;         // deciphered; empty when Null
+    bool Answered = false;         // StudentAnswer not Null
     std::optional<double> Awarded; // StudentDf
     int ThemeType = 0;
     int ThemeChapter = 0;
@@ -179,6 +179,8 @@ public:
     std::vector<KeySlotRow> Keys();
     // The right answer of a question, deciphered.
     QString RightAnswer(int themeId);
+    // The options of a question that the screen shows (deciphered, the empty ones left out).
+    QStringList Options(int themeId);
     // Question ids of one chapter (0: all) and their types, in ThemeID order.
     std::vector<std::pair<int, int>> Questions(int chapter, const QString& condition = {});
     // Runs a query and returns the first column of the first row as text ("" when none or Null).

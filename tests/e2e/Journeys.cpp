@@ -1,5 +1,6 @@
 #include "Journeys.h"
 
+#include <QDir>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,7 +9,14 @@
 
 namespace e2e {
 
-Session::Session(std::unique_ptr<ProgramFolder> folder) : mFolder(std::move(folder)), mInput(mServer) {}
+Session::Session(std::unique_ptr<ProgramFolder> folder) : mFolder(std::move(folder)), mInput(mServer)
+{
+    // Pictures of an earlier run of this test would mix with this run's.
+    QDir shots(ScreenshotDir());
+    for (const QString& name : shots.entryList({QStringLiteral("*.png"), QStringLiteral("*.log")}, QDir::Files)) {
+        shots.remove(name);
+    }
+}
 
 Session::~Session()
 {
@@ -124,6 +132,14 @@ QPoint Session::PanelPoint(const FormLayout& layout, const QString& control, con
     return layout.Centre(control, screen.Geometry.topLeft(), panel - picExam.topLeft() / 15);
 }
 
+QRect Session::PanelRect(const FormLayout& layout, const QString& control, const WindowInfo& screen) const
+{
+    const QRect twips = layout.Twips(control);
+    const QPoint centre = PanelPoint(layout, control, screen);
+    return QRect(centre - QPoint(twips.width() / 30, twips.height() / 30),
+                 QSize(twips.width() / 15, twips.height() / 15));
+}
+
 QPoint Session::DialogPoint(const FormLayout& layout, const QString& control, const WindowInfo& window) const
 {
     return layout.Centre(control, window.Geometry.topLeft());
@@ -228,6 +244,101 @@ QString Session::Shot(const QString& name)
 {
     ++mShotNumber;
     return SaveShot(mServer.Grab(), QStringLiteral("%1-%2").arg(mShotNumber, 2, 10, QLatin1Char('0')).arg(name));
+}
+
+// ---------------------------------------------------------------------------------------------
+// ExamScreen
+
+ExamScreen::ExamScreen(Session& session, const WindowInfo& window)
+    : mSession(session), mWindow(window), mLayout(QStringLiteral("FrmExam"))
+{
+}
+
+QPoint ExamScreen::Point(const QString& control) const
+{
+    return mSession.PanelPoint(mLayout, control, mWindow);
+}
+
+QRect ExamScreen::Rect(const QString& control) const
+{
+    return mSession.PanelRect(mLayout, control, mWindow);
+}
+
+QRect ExamScreen::NumberButtonRect(int question) const
+{
+    const int i = question - 1;
+    const QRect box = Rect(QStringLiteral("PicBut"));
+    const int left = 120 + (i % 8) * (300 + 210);
+    const int top = 120 + (i / 8) * (300 + 260);
+    return QRect(box.topLeft() + QPoint(left / 15, top / 15), QSize(20, 20));
+}
+
+QPoint ExamScreen::NumberButton(int question) const
+{
+    return NumberButtonRect(question).center();
+}
+
+std::vector<QPoint> ExamScreen::Options() const
+{
+    const QRect area = Rect(QStringLiteral("Picture1"));
+    const QImage image = mSession.Server().Grab(area);
+    // The options' "k 、" starts at 720 twips (48 pixels); continuation lines of a long option start
+    // there too, but lie closer to the line above than the 120-twip gap between two options.
+    std::vector<std::pair<int, int>> lines; // first and last row of each text line
+    for (int y = 0; y < image.height(); ++y) {
+        bool black = false;
+        for (int x = 46; x < 58 && !black; ++x) {
+            const QRgb p = image.pixel(x, y);
+            black = qRed(p) < 70 && qGreen(p) < 70 && qBlue(p) < 70;
+        }
+        if (!black) {
+            continue;
+        }
+        if (!lines.empty() && y - lines.back().second <= 1) {
+            lines.back().second = y;
+        } else {
+            lines.emplace_back(y, y);
+        }
+    }
+    std::vector<QPoint> options;
+    int lastBottom = -100;
+    for (const auto& [top, bottom] : lines) {
+        if (top - lastBottom > 10) {
+            options.push_back(area.topLeft() + QPoint(48 + 40, (top + bottom) / 2));
+        }
+        lastBottom = bottom;
+    }
+    return options;
+}
+
+QImage ExamScreen::Grab(const QString& control) const
+{
+    return mSession.Server().Grab(Rect(control));
+}
+
+bool ExamScreen::WaitChange(const QString& control, const QImage& before, int timeoutMs) const
+{
+    return WaitFor([&] { return Grab(control) != before; }, timeoutMs, 10);
+}
+
+bool ExamScreen::WaitQuestionChange(const QImage& before, int timeoutMs) const
+{
+    if (!WaitChange(QStringLiteral("Picture1"), before, timeoutMs)) {
+        return false;
+    }
+    return mSession.WaitSettled(Rect(QStringLiteral("Picture1")), timeoutMs);
+}
+
+int ExamScreen::CountColour(const QRect& rect, QRgb colour) const
+{
+    const QImage image = mSession.Server().Grab(rect);
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            count += (image.pixel(x, y) & 0xffffff) == (colour & 0xffffff) ? 1 : 0;
+        }
+    }
+    return count;
 }
 
 } // namespace e2e

@@ -19,8 +19,8 @@ inline const QString kTradeChooserTitle = QStringLiteral("选择车型");
 inline const QString kModuleChooserTitle = QStringLiteral("选择章节");
 inline const QString kKeySettingsTitle = QStringLiteral("键盘设置");
 inline const QString kResultsTitle = QStringLiteral("评分");
-inline const QString kNoticeTitle = QStringLiteral("提示");         // the program's message boxes
-inline const QString kExamNoticeTitle = QStringLiteral("提示！");   // the exam screen's confirmations
+inline const QString kNoticeTitle = QStringLiteral("提示");       // the program's message boxes
+inline const QString kExamNoticeTitle = QStringLiteral("提示！"); // the exam screen's confirmations
 inline const QSize kSplashSize(420, 280);
 
 // Generous limits: the machine is shared and a dozen programs may be starting at once.
@@ -84,12 +84,49 @@ public:
     // Numbered full-screen screenshot, "<nn>-<name>.png"; returns the path.
     QString Shot(const QString& name);
 
+    // Positions of controls on the centred panel PicExam of a full-screen form, as a rectangle on the screen.
+    QRect PanelRect(const FormLayout& layout, const QString& control, const WindowInfo& screen) const;
+
 private:
     XServer mServer;
     std::unique_ptr<ProgramFolder> mFolder;
     Input mInput;
     std::unique_ptr<Program> mProgram;
     int mShotNumber = 0;
+};
+
+// The exam screen on the screen: its controls, the question's options found on the picture, the
+// number buttons, and the observable marks of answering.
+class ExamScreen {
+public:
+    ExamScreen(Session& session, const WindowInfo& window);
+
+    const WindowInfo& Window() const { return mWindow; }
+    QPoint Point(const QString& control) const;
+    QRect Rect(const QString& control) const;
+    // The centre of the number button of a question (1-based) of a 50-question paper: 8 columns,
+    // buttons 300 twips square, 210 and 260 twips apart, 120 from the box's edges.
+    QPoint NumberButton(int question) const;
+    QRect NumberButtonRect(int question) const;
+
+    // The option lines of the question shown: black text starting 720 twips into the question area
+    // (the question text itself is in the highlight colour). One point per option, on its text.
+    std::vector<QPoint> Options() const;
+
+    QImage Grab(const QString& control) const;
+    QImage GrabQuestion() const { return Grab(QStringLiteral("Picture1")); }
+    // Waits until the control's picture differs from `before`.
+    bool WaitChange(const QString& control, const QImage& before, int timeoutMs = 5000) const;
+    // Waits until the question area stops changing and differs from `before`.
+    bool WaitQuestionChange(const QImage& before, int timeoutMs = 5000) const;
+
+    // Pixels of exactly this colour inside the rectangle (text strokes keep their pure colour).
+    int CountColour(const QRect& rect, QRgb colour) const;
+
+private:
+    Session& mSession;
+    WindowInfo mWindow;
+    FormLayout mLayout;
 };
 
 } // namespace e2e

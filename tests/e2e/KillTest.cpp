@@ -171,4 +171,6 @@ TEST_P(KillAtRandom, TheBankAndThePaperSurvive)
 }
 
 INSTANTIATE_TEST_SUITE_P(E2e, KillAtRandom, ::testing::Values(1, 2, 3, 4),
-                         [](const ::testing::TestParamInfo<int>& info) { return "Shard" + std::to_string(info.param); });
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return "Shard" + std::to_string(info.param);
+                         });

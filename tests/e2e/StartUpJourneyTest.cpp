@@ -61,7 +61,8 @@ TEST(StartUpJourney, SplashMenuChoosersGenerationAndQuit)
     // Wrong-answer practice before any mock exam: refused with a message, the menu stays.
     session.Click(session.PanelPoint(main, QStringLiteral("CmdErrStdy"), *menu));
     const QString refusal = session.BoxText(kNoticeTitle, QStringLiteral("no-paper-refused"));
-    EXPECT_TRUE(refusal.contains(QStringLiteral("当前系统没有经过模拟考试，请在模拟考试以后再进行错题练习"))) << refusal.toStdString();
+    EXPECT_TRUE(refusal.contains(QStringLiteral("当前系统没有经过模拟考试，请在模拟考试以后再进行错题练习")))
+        << refusal.toStdString();
     ASSERT_TRUE(session.AnswerBox(kNoticeTitle, QStringLiteral("Return")));
     EXPECT_EQ(session.Server().FindWindow(kProgramTitle, QSize(1280, 1024))->Id, menu->Id);
 
@@ -89,7 +90,9 @@ TEST(StartUpJourney, SplashMenuChoosersGenerationAndQuit)
     const QImage before = session.Server().Grab(chooser->Geometry);
     session.Click(session.DialogPoint(trade, QStringLiteral("CmdYes"), *chooser));
     const QRect message = trade.Pixels(QStringLiteral("LabLxErr")).translated(chooser->Geometry.topLeft());
-    EXPECT_TRUE(WaitFor([&] { return session.Server().Grab(message) != before.copy(message.translated(-chooser->Geometry.topLeft())); }, 5000))
+    EXPECT_TRUE(WaitFor(
+        [&] { return session.Server().Grab(message) != before.copy(message.translated(-chooser->Geometry.topLeft())); },
+        5000))
         << "确定 without a trade shows no message";
     ASSERT_TRUE(session.Server().FindWindow(kTradeChooserTitle)) << "the dialog must stay";
     session.Shot(QStringLiteral("trade-chooser-no-choice"));
@@ -123,13 +126,16 @@ TEST(StartUpJourney, SplashMenuChoosersGenerationAndQuit)
     EXPECT_NE(bar1, bar2) << "the bar does not move";
 
     // Generated: the main menu goes, STheme.cfg and the paper are there.
-    ASSERT_TRUE(WaitFor([&] { return !session.Server().FindWindow(kProgramTitle, QSize(1280, 1024)) ||
-                                     session.Server().FindWindow(kProgramTitle, QSize(1280, 1024))->Id != menu->Id; },
-                        kWindowWaitMs))
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            return !session.Server().FindWindow(kProgramTitle, QSize(1280, 1024)) ||
+                   session.Server().FindWindow(kProgramTitle, QSize(1280, 1024))->Id != menu->Id;
+        },
+        kWindowWaitMs))
         << session.Running().Log().toStdString();
     const QByteArray cfg = session.Folder().Read(QStringLiteral("STheme.cfg"));
-    EXPECT_EQ(SystemKeys(cfg), (QStringList{QStringLiteral("ExamTime"), QStringLiteral("ThemeCount"),
-                                            QStringLiteral("ExamPaperID")}));
+    EXPECT_EQ(SystemKeys(cfg),
+              (QStringList{QStringLiteral("ExamTime"), QStringLiteral("ThemeCount"), QStringLiteral("ExamPaperID")}));
     EXPECT_EQ(SystemValue(cfg, "ExamTime"), QStringLiteral("90"));
     EXPECT_EQ(SystemValue(cfg, "ThemeCount"), QStringLiteral("50"));
     const QString paperId = SystemValue(cfg, "ExamPaperID");
