@@ -1,5 +1,5 @@
-// The key settings: unlocked, two keys moved (one taken from the slot that held it), then the keys
-// acting on the exam screen; the defaults restored at the end.
+// The key settings: unlocked, two keys moved (one taken from the slot that held it), the keys acting
+// on the exam screen and the keys they replaced no longer; the defaults restored at the end.
 #include "Journeys.h"
 
 #include <QThread>
@@ -39,7 +39,7 @@ QPoint CheckBoxPoint(const FormLayout& layout, const QString& control, const Win
 
 } // namespace
 
-TEST(KeySettingsJourney, KeysMovedAndTheDefaultsRestored)
+TEST(KeySettingsJourney, KeysMovedActOnTheExamScreenAndTheDefaultsComeBack)
 {
     Session session;
     ASSERT_TRUE(session.Server().Started());
@@ -49,7 +49,7 @@ TEST(KeySettingsJourney, KeysMovedAndTheDefaultsRestored)
     const FormLayout keys(QStringLiteral("FrmKbdSet"));
 
     session.Click(session.PanelPoint(main, QStringLiteral("QuButton1"), *menu));
-    const std::optional<WindowInfo> dialog = session.WaitWindow(kKeySettingsTitle);
+    std::optional<WindowInfo> dialog = session.WaitWindow(kKeySettingsTitle);
     ASSERT_TRUE(dialog) << session.Running().Log().toStdString();
     EXPECT_EQ(dialog->Geometry.size(), keys.ClientPixels());
     EXPECT_LE((dialog->Geometry.center() - QPoint(640, 512)).manhattanLength(), 2);
@@ -91,7 +91,44 @@ TEST(KeySettingsJourney, KeysMovedAndTheDefaultsRestored)
         EXPECT_EQ(KeyName(bank, 1), QString());
     }
 
-    // 恢复默认 asks, restores, locks and confirms.
+    // 确定 closes; the moved keys act on the exam screen of a chapter practice.
+    session.Click(session.DialogPoint(keys, QStringLiteral("CmdExit"), *dialog));
+    ASSERT_TRUE(session.WaitGone(kKeySettingsTitle));
+    const FormLayout module(QStringLiteral("FrmMnlx"));
+    session.Click(session.PanelPoint(main, QStringLiteral("CmdStdy"), *menu));
+    std::optional<WindowInfo> chooser = session.WaitWindow(kModuleChooserTitle);
+    ASSERT_TRUE(chooser);
+    session.Click(session.DialogPoint(module, QStringLiteral("CmdYes"), *chooser));
+    const std::optional<WindowInfo> window = session.WaitNewScreen(menu->Id);
+    ASSERT_TRUE(window) << session.Running().Log().toStdString();
+    ExamScreen exam(session, *window);
+    session.WaitSettled(window->Geometry);
+    session.Keys().MoveTo(exam.Point(QStringLiteral("Label2")));
+    const QImage first = exam.GrabQuestion();
+    session.Keys().Key(QStringLiteral("n"));
+    ASSERT_TRUE(exam.WaitQuestionChange(first)) << "N, now the key of 下一题, does not step";
+    const QImage second = exam.GrabQuestion();
+    session.Shot(QStringLiteral("stepped-by-n"));
+    for (const char* old : {"KP_9", "KP_7"}) {
+        session.Keys().Key(QString::fromLatin1(old));
+        QThread::msleep(300);
+        EXPECT_EQ(exam.GrabQuestion(), second) << old << " still steps after its slot lost it";
+    }
+    session.Keys().Key(QStringLiteral("a"));
+    ASSERT_TRUE(exam.WaitQuestionChange(second)) << "A, now the key of 上一题, does not step back";
+    EXPECT_EQ(exam.GrabQuestion(), first);
+    session.Keys().Key(QStringLiteral("b"));
+    ASSERT_TRUE(session.AnswerBox(kExamNoticeTitle, QStringLiteral("Return")));
+    const std::optional<WindowInfo> again = session.WaitNewScreen(window->Id);
+    ASSERT_TRUE(again);
+    session.WaitSettled(again->Geometry);
+
+    // Back in the key settings: 恢复默认 asks, restores, locks and confirms.
+    session.Click(session.PanelPoint(main, QStringLiteral("QuButton1"), *again));
+    dialog = session.WaitWindow(kKeySettingsTitle);
+    ASSERT_TRUE(dialog);
+    session.WaitSettled(dialog->Geometry, 2000);
+    session.Click(CheckBoxPoint(keys, QStringLiteral("ChekLock"), *dialog));
     session.Click(session.DialogPoint(keys, QStringLiteral("CmdBacup"), *dialog));
     const QString question = session.BoxText(kNoticeTitle, QStringLiteral("restore-question"));
     EXPECT_TRUE(question.contains(QStringLiteral("您真的要恢复系统默认的键盘设置吗？"))) << question.toStdString();
