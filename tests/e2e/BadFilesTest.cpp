@@ -5,6 +5,7 @@
 #include "Connection.h"
 #include "QuestionText.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QThread>
@@ -151,4 +152,60 @@ TEST(BadProgramFolder, ReadOnlyFolderEndsTheGenerationNamingTheBank)
     BankReader bank(session.Folder().Bank());
     EXPECT_TRUE(bank.Paper().empty());
     EXPECT_FALSE(QFile::exists(session.Folder().File(QStringLiteral("STheme.cfg"))));
+}
+
+// Tivex.dat, the scratch file of a question's picture, cannot be written (a folder stands in its
+// place): the first question with a picture ends the program with the standard error message that
+// names the file.
+TEST(BadProgramFolder, TivexDatNotWritableEndsTheProgramNamingIt)
+{
+    Session session;
+    ASSERT_TRUE(session.Server().Started());
+    ASSERT_TRUE(QDir(session.Folder().Path()).mkdir(QStringLiteral("Tivex.dat")));
+    // The first question with a picture, and its place in its chapter's practice.
+    int chapter = 0;
+    int place = 0;
+    {
+        BankReader bank(session.Folder().Bank());
+        const QString id =
+            bank.Scalar(QStringLiteral("Select Min(ThemeID) From Exam_Theme Where ThemeImage Is Not Null"));
+        ASSERT_FALSE(id.isEmpty()) << "the demo bank has no picture";
+        chapter = bank.Scalar(QStringLiteral("Select ThemeChapter From Exam_Theme Where ThemeID = ") + id).toInt();
+        const auto questions = bank.Questions(chapter);
+        for (std::size_t i = 0; i < questions.size(); ++i) {
+            if (questions[i].first == id.toInt()) {
+                place = int(i) + 1;
+            }
+        }
+        ASSERT_GT(place, 0);
+    }
+    const std::optional<WindowInfo> menu = session.StartToMainMenu();
+    ASSERT_TRUE(menu);
+    const FormLayout module(QStringLiteral("FrmMnlx"));
+    session.Click(session.PanelPoint(FormLayout(QStringLiteral("FrmMain")), QStringLiteral("CmdStdy"), *menu));
+    const std::optional<WindowInfo> chooser = session.WaitWindow(kModuleChooserTitle);
+    ASSERT_TRUE(chooser);
+    session.Click(session.DialogPoint(module, QStringLiteral("Comb"), *chooser) + QPoint(0, 10));
+    session.Keys().Key(QStringLiteral("Escape"));
+    for (int i = 1; i < chapter; ++i) {
+        session.Keys().Key(QStringLiteral("Down"));
+    }
+    session.Click(session.DialogPoint(module, QStringLiteral("CmdYes"), *chooser));
+    const std::optional<WindowInfo> window = session.WaitNewScreen(menu->Id);
+    ASSERT_TRUE(window) << session.Running().Log().toStdString();
+    ExamScreen exam(session, *window);
+    session.WaitSettled(window->Geometry);
+    for (int i = 1; i < place; ++i) {
+        const QImage before = exam.GrabQuestion();
+        session.Keys().Key(QStringLiteral("KP_9"));
+        if (i + 1 < place) {
+            ASSERT_TRUE(exam.WaitQuestionChange(before)) << "step " << i;
+        }
+    }
+    const QString message = session.BoxText(kProgramTitle, QStringLiteral("error-message"));
+    EXPECT_TRUE(message.startsWith(QStringLiteral("运行时错误 '"))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("Tivex.dat"))) << message.toStdString();
+    ASSERT_TRUE(session.AnswerBox(kProgramTitle, QStringLiteral("Return")));
+    ASSERT_TRUE(session.Running().WaitForExit(10000)) << "the program goes on after its error";
+    EXPECT_EQ(session.Running().TermSignal(), 0);
 }

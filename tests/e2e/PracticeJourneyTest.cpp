@@ -3,6 +3,7 @@
 // for. Wrong-answer practice runs over the paper of a short mock exam sat first.
 #include "Journeys.h"
 
+#include <QFile>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -128,6 +129,26 @@ TEST(PracticeJourney, ChapterSequentialAndWrongAnswerPractice)
         const auto questions = bank.Questions(0, QStringLiteral("ThemeChapter = 1 Or ThemeChapter = 3"));
         ASSERT_FALSE(questions.empty());
         JudgeWrongThenRight(session, exam, bank.RightAnswer(questions.front().first), QStringLiteral("sequential"));
+        // On to the first question with a picture: it comes through Tivex.dat and stands under the text.
+        const int withPicture =
+            bank.Scalar(QStringLiteral("Select Min(ThemeID) From Exam_Theme Where ThemeImage Is Not Null And "
+                                       "(ThemeChapter = 1 Or ThemeChapter = 3)"))
+                .toInt();
+        int place = 0;
+        for (std::size_t i = 0; i < questions.size(); ++i) {
+            place = questions[i].first == withPicture ? int(i) + 1 : place;
+        }
+        ASSERT_GT(place, 2);
+        EXPECT_FALSE(QFile::exists(session.Folder().File(QStringLiteral("Tivex.dat"))));
+        for (int at = 2; at < place; ++at) {
+            const QImage before = exam.GrabQuestion();
+            session.Keys().Key(QStringLiteral("KP_9"));
+            ASSERT_TRUE(exam.WaitQuestionChange(before)) << "to place " << at + 1;
+        }
+        EXPECT_TRUE(QFile::exists(session.Folder().File(QStringLiteral("Tivex.dat"))));
+        // The options stand below the picture: option 1 lower than on a question without one.
+        EXPECT_GT(exam.Options().front().y(), exam.Rect(QStringLiteral("Picture1")).top() + 2760 / 15 + 30);
+        session.Shot(QStringLiteral("question-with-picture"));
         menu = EndPractice(session, exam, true);
         ASSERT_TRUE(menu);
     }
