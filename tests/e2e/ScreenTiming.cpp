@@ -5,9 +5,11 @@
 #include <algorithm>
 
 // Xlib last: its macros clash with Qt's names.
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xdamage.h>
+#include <X11/keysym.h>
 
 namespace e2e {
 
@@ -31,6 +33,9 @@ ScreenTiming::ScreenTiming(const XServer& server)
         return;
     }
     mDamage = XDamageCreate(X(mDisplay), DefaultRootWindow(X(mDisplay)), XDamageReportRawRectangles);
+    // Num Lock on, as on the candidates' keyboards: the keypad's keys are digits, not arrows.
+    const unsigned int numLock = XkbKeysymToModifiers(X(mDisplay), XK_Num_Lock);
+    XkbLockModifiers(X(mDisplay), XkbUseCoreKbd, numLock, numLock);
     XSync(X(mDisplay), False);
 }
 
