@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <unistd.h>
 
 using namespace e2e;
@@ -56,6 +57,12 @@ const BadBank kBadBanks[] = {
     // The cipher cannot tell a wrong password from a file that is no database at all.
     {"WrongPassword", Rekey, "is not a database"},
 };
+
+// Named in test lists by its name rather than its bytes.
+void PrintTo(const BadBank& bank, std::ostream* out)
+{
+    *out << bank.Name;
+}
 
 class BadBankFile : public ::testing::TestWithParam<BadBank> {};
 
