@@ -278,10 +278,10 @@ QPoint XServer::Pointer() const
     return {x, y};
 }
 
-QString XServer::ClipboardText(int timeoutMs, const char* selection) const
+QString XServer::ClipboardText(int timeoutMs) const
 {
     ::Display* display = X(mDisplay);
-    const Atom clipboard = XInternAtom(display, selection, False);
+    const Atom clipboard = XInternAtom(display, "CLIPBOARD", False);
     const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
     const Atom property = XInternAtom(display, "QKM_E2E_CLIPBOARD", False);
     const ::Window requestor = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
@@ -353,11 +353,6 @@ void Input::Key(const QString& keysym)
     Run({QStringLiteral("key"), keysym});
 }
 
-void Input::Type(const QString& text)
-{
-    Run({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), text});
-}
-
 // ---------------------------------------------------------------------------------------------
 // Paths and folders
 
@@ -369,11 +364,6 @@ QString ProgramExecutable()
 QString DemoBank()
 {
     return QStringLiteral(QKM_E2E_DEMO_BANK);
-}
-
-QString BankTool()
-{
-    return QStringLiteral(QKM_E2E_BANK_TOOL);
 }
 
 QString ScreenshotDir()

@@ -62,9 +62,9 @@ public:
     // The pointer position, as the server has it.
     QPoint Pointer() const;
 
-    // The text the owner of the CLIPBOARD selection gives as UTF-8 (a message box copies its title,
-    // text and buttons there on Ctrl+C); empty when nobody answers within timeoutMs.
-    QString ClipboardText(int timeoutMs = 3000, const char* selection = "CLIPBOARD") const;
+    // The text the owner of the CLIPBOARD selection gives as UTF-8; empty when nobody answers
+    // within timeoutMs.
+    QString ClipboardText(int timeoutMs = 3000) const;
 
 private:
     pid_t mPid = 0;
@@ -81,7 +81,6 @@ public:
     void MoveTo(QPoint at);
     // X key names: "KP_7", "BackSpace", "Return", "b", "n".
     void Key(const QString& keysym);
-    void Type(const QString& text);
 
 private:
     void Run(const QStringList& arguments);
@@ -91,7 +90,6 @@ private:
 // Paths the build fixes.
 QString ProgramExecutable();
 QString DemoBank();
-QString BankTool(); // qkm-bank
 // Where this test's screenshots go: <build>/tests/e2e/screenshots/<suite>.<test>/.
 QString ScreenshotDir();
 
@@ -133,7 +131,6 @@ public:
     bool Running();
     // Waits for the process to end; true when it did, with its wait status.
     bool WaitForExit(int timeoutMs);
-    bool Exited() const { return mExited; }
     int ExitCode() const;   // -1 when it did not exit normally
     int TermSignal() const; // 0 when it was not ended by a signal
     bool CoreDumped() const;
