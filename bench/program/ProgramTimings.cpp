@@ -1,8 +1,8 @@
 // The real program's timings as a person sees them, on a private Xvfb with the demo bank: launch to
 // the main menu shown, the trade confirmed to the exam screen shown, one step between questions
 // (key press to the last repaint), hand-in to the results shown, and the resident memory at the exam
-// screen. The specified waits (the splash's four half-second steps, the generation's and the
-// scoring's 1.5 s) are taken off, so what remains is the program's own work.
+// screen. The waits the program makes on purpose (the splash's four half-second steps, the
+// generation's and the scoring's 1.5 s) are taken off, so what remains is the program's own work.
 //
 // usage: qkm_program_timings [rounds]      (bench/program-timings builds and runs it)
 #include "Journeys.h"

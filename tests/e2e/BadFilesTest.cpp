@@ -1,4 +1,4 @@
-// Bad files in the program folder: each gives its specified outcome, or a message that names the
+// Bad files in the program folder: each gives its designed outcome, or a message that names the
 // file and what is wrong, and then a clean end; never a hang, never a crash.
 #include "Journeys.h"
 
