@@ -6,6 +6,8 @@
 
 #include <sqlite3.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <limits>
 
@@ -86,19 +88,96 @@ Variant ColumnValue(sqlite3_stmt* statement, int column)
     }
 }
 
+// The key of an encrypted bank is derived from its password at the first statement after it, about
+// 25 ms of work at every open; the program closes and reopens its shared connection at every form
+// that starts on a fresh one (the generator releases it, the exam screen reopens it at once). The
+// handle of the last session to end is therefore kept, idle, and taken again by the next open of
+// the same file with the same password: still the same file (device and inode), no transaction or
+// statement left on it, and not written since (size and modification time as they were when it was
+// left: a file replaced or rebuilt under the same name, or changed by another program, is opened
+// afresh). It holds no lock while idle.
+struct FileStamp {
+    dev_t Device = 0;
+    ino_t Inode = 0;
+    off_t Size = 0;
+    long long ModifiedNs = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
+struct IdleHandle {
+    sqlite3* Db = nullptr;
+    QByteArray Path;
+    QString Password;
+    FileStamp Stamp;
+
+    void Close()
+    {
+        sqlite3_close_v2(Db);
+        Db = nullptr;
+    }
+    ~IdleHandle() { Close(); }
+};
+
+IdleHandle& Idle()
+{
+    static IdleHandle idle;
+    return idle;
+}
+
+bool StampOf(const QByteArray& path, FileStamp& stamp)
+{
+    struct stat info {};
+    if (::stat(path.constData(), &info) != 0) {
+        return false;
+    }
+    stamp = {info.st_dev, info.st_ino, info.st_size,
+             static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec};
+    return true;
+}
+
+// The idle handle when it serves this open, checked by a statement that must read the file;
+// nullptr otherwise (and a handle that no longer serves is closed).
+sqlite3* TakeIdle(const QByteArray& path, const QString& password)
+{
+    IdleHandle& idle = Idle();
+    if (idle.Db == nullptr) {
+        return nullptr;
+    }
+    FileStamp stamp;
+    if (idle.Path != path || idle.Password != password || !StampOf(path, stamp) || !(stamp == idle.Stamp) ||
+        sqlite3_exec(idle.Db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        idle.Close();
+        return nullptr;
+    }
+    sqlite3* db = idle.Db;
+    idle.Db = nullptr;
+    return db;
+}
+
 } // namespace
 
 std::shared_ptr<Session> Session::Open(const QString& path, const QString& password, int lockTimeout)
 {
+    const QByteArray localPath = path.toUtf8();
+    if (sqlite3* reused = TakeIdle(localPath, password)) {
+        std::shared_ptr<Session> session(new Session(reused));
+        session->mPath = localPath;
+        session->mPassword = password;
+        session->SetLockTimeout(lockTimeout);
+        return session;
+    }
+
     sqlite3* db = nullptr;
     // Without SQLITE_OPEN_CREATE a missing file is an error instead of a new empty database.
-    const int opened = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    const int opened = sqlite3_open_v2(localPath.constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     if (opened != SQLITE_OK) {
         const QString message = db != nullptr ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
         sqlite3_close_v2(db);
         throw RuntimeError(ProviderError, message + QStringLiteral(": ") + path);
     }
     std::shared_ptr<Session> session(new Session(db));
+    session->mPath = localPath;
+    session->mPassword = password;
     session->SetLockTimeout(lockTimeout);
 
     // The key is derived at the first statement after it, which also tells a wrong password or a
@@ -123,6 +202,17 @@ void Session::SetLockTimeout(int seconds)
 
 Session::~Session()
 {
+    // Kept for the next open of the same file unless something is left running on it.
+    FileStamp stamp;
+    if (sqlite3_get_autocommit(mDb) != 0 && sqlite3_next_stmt(mDb, nullptr) == nullptr && StampOf(mPath, stamp)) {
+        IdleHandle& idle = Idle();
+        idle.Close();
+        idle.Db = mDb;
+        idle.Path = mPath;
+        idle.Password = mPassword;
+        idle.Stamp = stamp;
+        return;
+    }
     sqlite3_close_v2(mDb);
 }
 

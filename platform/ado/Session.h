@@ -2,6 +2,7 @@
 
 #include "Variant.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -40,6 +41,9 @@ public:
 private:
     explicit Session(sqlite3* db) : mDb(db) {}
     sqlite3* mDb;
+    // The file as opened and its password, to match a later open of the same file to this handle.
+    QByteArray mPath;
+    QString mPassword;
 };
 
 } // namespace Ado

@@ -335,3 +335,52 @@ TEST_F(AdoConnectionTest, LocksOfOtherConnectionsAreWaitedForUpToTheCommandTimeo
 }
 
 } // namespace
+
+// A closed connection's handle is kept for the next open of the same file, to spare the key's
+// derivation; it must never stand in for a file that is no longer the one it was opened on.
+TEST_F(AdoConnectionTest, AReopenSeesTheFileAsItIsNowWhateverHappenedToItMeanwhile)
+{
+    const QString bank = adotest::ConnectionString(mPath);
+    Connection first;
+    first.Open(bank);
+    first.Execute(QStringLiteral("Delete From Exam_ThemePaper"));
+    first.Close();
+
+    // Changed by another connection while closed: the reopened one sees the change.
+    {
+        Connection other;
+        other.Open(bank);
+        other.Execute(QStringLiteral("Insert Into Exam_ThemePaper(ExamID,ExamPaperID,ThemeID,ThemeFraction,ThemeAnswer) "
+                                     "Values (1,'1',1,1,'x')"));
+        other.Close();
+    }
+    Connection again;
+    again.Open(bank);
+    EXPECT_EQ(CountRows(again, QStringLiteral("Exam_ThemePaper")), 1);
+    again.Close();
+
+    // Replaced by another bank under the same name: the new file is read, not the old one.
+    QTemporaryDir otherDir;
+    const QString replacement = adotest::CreateBank(otherDir);
+    long replacementRows = 0;
+    {
+        Connection direct;
+        direct.Open(adotest::ConnectionString(replacement));
+        replacementRows = CountRows(direct, QStringLiteral("Exam_ThemePaper"));
+    }
+    ASSERT_NE(replacementRows, 1);
+    ASSERT_TRUE(QFile::remove(mPath));
+    ASSERT_TRUE(QFile::copy(replacement, mPath));
+    Connection replaced;
+    replaced.Open(bank);
+    EXPECT_EQ(CountRows(replaced, QStringLiteral("Exam_ThemePaper")), replacementRows);
+    replaced.Close();
+
+    // A wrong password after a right one is refused; a deleted file cannot be opened.
+    Connection wrong;
+    EXPECT_NE(ErrorOf([&] { wrong.Open(adotest::ConnectionString(mPath, QStringLiteral("not-the-password"))); }), 0);
+    ASSERT_TRUE(QFile::remove(mPath));
+    Connection gone;
+    EXPECT_NE(ErrorOf([&] { gone.Open(bank); }), 0);
+    EXPECT_EQ(gone.State(), adStateClosed);
+}
