@@ -1,5 +1,8 @@
 #pragma once
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -8,6 +11,13 @@
 
 // Shared by the benchmarks of every layer.
 namespace qkmbench {
+
+// Marks a file as changed (its modification time set to now), so that the next open of a question
+// bank derives its key again instead of taking the handle the last connection left idle.
+inline void TouchFile(const std::string& path)
+{
+    ::utimensat(AT_FDCWD, path.c_str(), nullptr, 0);
+}
 
 // The same deterministic bytes for every benchmark that compares implementations.
 inline std::vector<std::uint8_t> PatternBytes(std::size_t count, std::uint32_t seed = 0x9E3779B9u)
