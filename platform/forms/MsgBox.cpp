@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QFont>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -100,6 +101,9 @@ int ShowBox(QWidget* owner, const QString& prompt, int buttons, const QString& t
     // owned box does, and answers as if closed without a choice.
     QPointer<QMessageBox> box = new QMessageBox(owner);
     box->setWindowTitle(caption);
+    // The desktop's message font, a sans face, as its own boxes use: in the forms' Song face an
+    // underscore falls outside its line, and "QKMExam_L.DLL" in an error would read "QKMExam L.DLL".
+    box->setFont(QFont(QStringLiteral("WenQuanYi Micro Hei"), 9));
     box->setText(prompt);
     box->setIcon(IconOf(buttons));
     box->setWindowModality(Qt::ApplicationModal);

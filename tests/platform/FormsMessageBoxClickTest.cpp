@@ -6,10 +6,15 @@
 #include <Form.h>
 #include <IntrinsicControl.h>
 #include <MsgBox.h>
+#include <Runtime.h>
 #include <TextBox.h>
 #include <UserControl.h>
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QFontInfo>
+#include <QMessageBox>
+#include <QTimer>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -66,4 +71,22 @@ TEST(FormsMessageBoxClick, ABoxShownDuringAPressTakesItsClick)
     EXPECT_EQ(button.Presses, 1);
     EXPECT_EQ(button.Clicks, 1);
     form.Unload();
+    QCoreApplication::processEvents();
+    ResetProgramEnded();
+}
+
+TEST(FormsMessageBoxFont, ABoxShowsItsTextInTheDesktopsSansFace)
+{
+    ResetProgramEnded();
+    const MsgBoxResponder previous = SetMsgBoxResponder(nullptr);
+    QString family;
+    QTimer::singleShot(50, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            family = QFontInfo(box->font()).family();
+            box->done(0);
+        }
+    });
+    MsgBox(QStringLiteral("文件未找到: QKMExam_L.DLL"));
+    SetMsgBoxResponder(previous);
+    EXPECT_EQ(family, QStringLiteral("WenQuanYi Micro Hei"));
 }
