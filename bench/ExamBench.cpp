@@ -2,6 +2,7 @@
 // (step or jump: five deciphers, the layout, the grid refresh, the stored-answer read), the load of
 // the screen (key, paper, 50 number buttons) beside the keyed open it starts with, and the scoring of
 // a 50- and a 500-question paper from the tick of its timer until the results are up.
+#include "BenchApplication.h"
 #include "BenchSupport.h"
 #include <App.h>
 #include "AppResources.h"
@@ -41,33 +42,9 @@ namespace {
 
 using namespace ModSystem;
 
-// The forms need an application object and a screen of at least 1024 x 768: an offscreen one of
-// 1280 x 1024, made on first use unless another benchmark of this run made the application already.
 void EnsureApplication()
 {
-    if (QCoreApplication::instance() == nullptr) {
-        const QString config = QDir::temp().filePath(QStringLiteral("qkm-bench-screen.json"));
-        QFile file(config);
-        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            file.write("{\"screens\":[{\"name\":\"bench\",\"x\":0,\"y\":0,\"width\":1280,\"height\":1024,"
-                       "\"logicalDpi\":96,\"logicalBaseDpi\":96,\"dpr\":1}]}");
-        }
-        file.close();
-        setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config.toStdString()).c_str(), 1);
-        static int argc = 1;
-        static char name[] = "qkm_bench";
-        static char* argv[] = {name, nullptr};
-        static QApplication application(argc, argv);
-        InitializeRuntime();
-        InitAppResources();
-        QuButton::Register();
-        QuXPProgress::Register();
-        QuBootProgres::Register();
-        // No box may wait for a person here.
-        SetMsgBoxResponder([](const MessageBoxRequest& request) { return DefaultMsgBoxResult(request.Buttons); });
-    }
-    gScreenWidth = Screen::Width();
-    gScreenHeight = Screen::Height();
+    EnsureBenchApplication();
 }
 
 // A program folder with 600 questions of every type (texts of demo length) and a paper of `paperSize`

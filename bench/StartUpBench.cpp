@@ -1,23 +1,17 @@
 // The program's own work at start-up, measured in this process on the offscreen platform: the
 // splash's chain to the main menu less its four specified half-second steps, loading the main menu,
-// generating the demo bank's paper when the menu's timer fires, and the memory with the menu shown.
-#include "AppResources.h"
+// generating the demo bank's paper when the menu's timer fires. The real program's memory is
+// measured by bench/program-timings.
+#include "BenchApplication.h"
 #include "BankBuilder.h"
 #include "BankSource.h"
 #include "DefaultForms.h"
 #include "ModSystem.h"
 
-#include <MsgBox.h>
-#include <QuBootProgres.h>
-#include <QuButton.h>
-#include <QuXPProgress.h>
 #include <Runtime.h>
-#include <Screen.h>
 
-#include <QApplication>
-#include <QDir>
+#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -25,36 +19,13 @@
 
 #include <functional>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
 namespace {
 
-// The forms need an application object and a screen of at least 1024 x 768; made on first use.
 void EnsureApplication()
 {
-    if (QCoreApplication::instance() != nullptr) {
-        return;
-    }
-    const QString config = QDir::temp().filePath(QStringLiteral("qkm-bench-screen.json"));
-    QFile file(config);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        file.write("{\"screens\":[{\"name\":\"bench\",\"x\":0,\"y\":0,\"width\":1280,\"height\":1024,"
-                   "\"logicalDpi\":96,\"logicalBaseDpi\":96,\"dpr\":1}]}");
-    }
-    file.close();
-    setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config.toStdString()).c_str(), 1);
-    static int argc = 1;
-    static char name[] = "qkm_bench";
-    static char* argv[] = {name, nullptr};
-    static QApplication application(argc, argv);
-    InitializeRuntime();
-    InitAppResources();
-    QuButton::Register();
-    QuXPProgress::Register();
-    QuBootProgres::Register();
-    // No box may wait for a person here.
-    SetMsgBoxResponder([](const MessageBoxRequest& request) { return DefaultMsgBoxResult(request.Buttons); });
+    EnsureBenchApplication();
 }
 
 // A program folder holding the demo bank, built once per run.
@@ -87,21 +58,6 @@ void EndProgram()
     ModSystem::gConn.reset();
 }
 
-long ResidentKiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    while (status >> key) {
-        if (key == "VmRSS:") {
-            long kib = 0;
-            status >> kib;
-            return kib;
-        }
-        status.ignore(1 << 16, '\n');
-    }
-    return 0;
-}
-
 // From showing the splash to the main menu shown, less the 4 x 500 ms the chain waits by design.
 void StartUpOwnWork(benchmark::State& state)
 {
@@ -115,7 +71,6 @@ void StartUpOwnWork(benchmark::State& state)
         RunEventsUntil([&] { return main.IsLoaded() && main.Visible(); });
         const double seconds = clock.nsecsElapsed() / 1e9 - 4 * 0.5;
         state.SetIterationTime(seconds > 0 ? seconds : 0);
-        state.counters["resident_MiB"] = ResidentKiB() / 1024.0;
         EndProgram();
     }
 }
@@ -125,8 +80,6 @@ void MainMenuLoad(benchmark::State& state)
 {
     EnsureApplication();
     DemoFolder();
-    ModSystem::gScreenWidth = Screen::Width();
-    ModSystem::gScreenHeight = Screen::Height();
     ModSystem::gApplyType = QStringLiteral("无");
     for (auto _ : state) {
         Form& main = Forms::FrmMain();

@@ -1,0 +1,44 @@
+#include "BenchApplication.h"
+
+#include "AppResources.h"
+#include "ModSystem.h"
+
+#include <MsgBox.h>
+#include <QuBootProgres.h>
+#include <QuButton.h>
+#include <QuXPProgress.h>
+#include <Runtime.h>
+#include <Screen.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+
+#include <cstdlib>
+
+void EnsureBenchApplication()
+{
+    if (QCoreApplication::instance() == nullptr) {
+        const QString config = QDir::temp().filePath(QStringLiteral("qkm-bench-screen.json"));
+        QFile file(config);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            file.write("{\"screens\":[{\"name\":\"bench\",\"x\":0,\"y\":0,\"width\":1280,\"height\":1024,"
+                       "\"logicalDpi\":96,\"logicalBaseDpi\":96,\"dpr\":1}]}");
+        }
+        file.close();
+        setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config.toStdString()).c_str(), 1);
+        static int argc = 1;
+        static char name[] = "qkm_bench";
+        static char* argv[] = {name, nullptr};
+        static QApplication application(argc, argv);
+        InitializeRuntime();
+        InitAppResources();
+        QuButton::Register();
+        QuXPProgress::Register();
+        QuBootProgres::Register();
+        // No box may wait for a person here.
+        SetMsgBoxResponder([](const MessageBoxRequest& request) { return DefaultMsgBoxResult(request.Buttons); });
+    }
+    ModSystem::gScreenWidth = Screen::Width();
+    ModSystem::gScreenHeight = Screen::Height();
+}

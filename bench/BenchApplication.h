@@ -1,0 +1,7 @@
+#pragma once
+
+// The forms need an application object and a screen of at least 1024 x 768: an offscreen one of
+// 1280 x 1024 with the control types registered and message boxes answered by their default
+// button, made on first use by whichever benchmark of the run needs it first. The screen size is
+// stored as start-up would store it.
+void EnsureBenchApplication();
