@@ -115,13 +115,14 @@ struct IdleHandle {
         sqlite3_close_v2(Db);
         Db = nullptr;
     }
-    ~IdleHandle() { Close(); }
 };
 
 IdleHandle& Idle()
 {
-    static IdleHandle idle;
-    return idle;
+    // Never destroyed: closing an encrypted handle at exit could run after the crypto library has
+    // cleaned itself up. An idle handle holds no transaction, so leaving it to the system loses nothing.
+    static auto* idle = new IdleHandle;
+    return *idle;
 }
 
 bool StampOf(const QByteArray& path, FileStamp& stamp)
