@@ -86,9 +86,18 @@ protected:
 
 } // namespace
 
-TEST_F(ShownForm, PressDragOutAndReleaseOutsideGivesNoClick)
+// Where a release clicks: on the button past its first column and row, within the window region
+// of every style, and nowhere else.
+TEST_F(ShownForm, ReleaseClicksOnlyInsideTheButtonAndItsRegion)
 {
-    Show(ButtonDesign(QStringLiteral("Cmd"), 150, 150, 1200, 450, Style8));
+    // One button of each style, 22 x 16 pixels, beside the style-8 one; style 13 themed.
+    gdi::SetAppThemedOverride(1);
+    QString design = ButtonDesign(QStringLiteral("Cmd"), 150, 150, 1200, 450, Style8);
+    for (int style = 0; style <= 13; ++style) {
+        design += ButtonDesign(QStringLiteral("Styled%1").arg(style), 150 + style * 600, 1200, 330, 240,
+                               QStringLiteral("            ButtonStyle = %1\n            Caption = \"\"\n").arg(style));
+    }
+    Show(design);
     QuButton& b = Button();
     EventLog log(b);
     QWidget* w = b.hWnd();
@@ -117,6 +126,40 @@ TEST_F(ShownForm, PressDragOutAndReleaseOutsideGivesNoClick)
 
     QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(10, 10));
     EXPECT_EQ(log.Take(), QStringList({"MouseDown", "Click", "MouseUp"}));
+
+    // Every pixel of each style and the ring around it, pressed and released through the window
+    // system, so that the window region decides which window the press reaches. The rounded
+    // styles leave out 1 (3 x 3 corners) or 3 (4 x 4) pixels per corner; style 13's region is
+    // the platform's outline of a rectangle wider than the window, whose cut corners lie outside.
+    const int cornerPixelsLeftOut[] = {0, 0, 4, 4, 0, 0, 12, 4, 0, 4, 12, 0, 0, 0};
+    QWindow* formWindow = mForm->hWnd()->windowHandle();
+    for (int style = 0; style <= 13; ++style) {
+        QuButton& styled = Button(QStringLiteral("Styled%1").arg(style));
+        int clicks = 0;
+        styled.Click.Connect([&clicks] { ++clicks; });
+        QWidget* sw = styled.hWnd();
+        ASSERT_EQ(sw->size(), QSize(22, 16));
+        int leftOut = 0;
+        for (int y = -1; y <= 16; ++y) {
+            for (int x = -1; x <= 22; ++x) {
+                // Painting in the normal state makes the region anew: ask for the current one.
+                const gdi::HRGN region = gdi::GetWindowRgnHandle(sw);
+                ASSERT_NE(region, nullptr) << style;
+                const bool onButton = sw->rect().contains(x, y);
+                const bool held = onButton && gdi::PtInRegion(region, x, y);
+                leftOut += onButton && !held ? 1 : 0;
+                if (onButton) {
+                    EXPECT_EQ(sw->mask().contains(QPoint(x, y)), held) << style << " at " << x << ", " << y;
+                }
+                clicks = 0;
+                QTest::mouseClick(formWindow, Qt::LeftButton, {},
+                                  formWindow->mapFromGlobal(sw->mapToGlobal(QPoint(x, y))));
+                EXPECT_EQ(clicks, held && x > 0 && y > 0 ? 1 : 0) << style << " at " << x << ", " << y;
+            }
+        }
+        EXPECT_EQ(leftOut, cornerPixelsLeftOut[style]) << style;
+    }
+    gdi::SetAppThemedOverride(-1);
 }
 
 TEST_F(ShownForm, LeftDoubleClickSequence)
