@@ -209,6 +209,7 @@ private:
     void SetState(int state);
     void ApplyHandPointer();
     bool PointerOverOwnWindow() const;
+    bool ReleasedOnButton(float x, float y) const;
     void UncheckOtherOptions();
     void ShowToolTip();
     void ShowDropDownMenu();

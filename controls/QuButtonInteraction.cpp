@@ -119,6 +119,19 @@ bool QuButton::PointerOverOwnWindow() const
     return own != nullptr && WindowFromPoint(GetCursorPos()) == own;
 }
 
+// The whole face clicks, its first column and row too: a candidate aims at what the button shows,
+// which is exactly the pixels of its window region. The pointer is held by the button while
+// pressed, so a release beside it (or on a rounded corner the region leaves out) reaches it too
+// and must not click.
+bool QuButton::ReleasedOnButton(float x, float y) const
+{
+    if (!(x >= 0 && x < ScaleWidth() && y >= 0 && y < ScaleHeight())) {
+        return false;
+    }
+    const gdi::HRGN region = hWnd() != nullptr ? gdi::GetWindowRgnHandle(hWnd()) : nullptr;
+    return region == nullptr || gdi::PtInRegion(region, static_cast<int>(x), static_cast<int>(y));
+}
+
 void QuButton::UserControl_MouseDown(int button, int shift, float x, float y)
 {
     mMouseButton = static_cast<short>(button);
@@ -181,7 +194,7 @@ void QuButton::UserControl_MouseUp(int button, int shift, float x, float y)
     }
     if (button == 1) {
         mMouseDown = false;
-        if (x > 0 && x < ScaleWidth() && y > 0 && y < ScaleHeight()) {
+        if (ReleasedOnButton(x, y)) {
             if (mMode == 1) {
                 SetValue(!mValue);
             } else if (mMode == 2) {
