@@ -12,11 +12,12 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <algorithm>
+#include <vector>
+
 void NotePointerPosition(const QPoint& globalPos);
 
 namespace {
-
-bool gReplaying = false;
 
 Form* FormOf(QWidget* widget)
 {
@@ -83,6 +84,44 @@ UserControl* AccessKeyOwner(Form* form, QChar key)
     return nullptr;
 }
 
+// The key events the runtime has acted on, while it delivers them to their window and on up its
+// parents: the filter lets those legs pass. An event is listed only while its delivery runs, so
+// an event made later at the same address (the next press, each auto-repeat) is a new one.
+std::vector<const QEvent*> gDelivering;
+
+bool Delivering(const QEvent* event)
+{
+    return std::find(gDelivering.begin(), gDelivering.end(), event) != gDelivering.end();
+}
+
+// Ends the runtime's leg of a key event it has acted on, and with it Qt's walk of the parents.
+bool Consumed(QKeyEvent* key)
+{
+    key->accept();
+    return true;
+}
+
+// Delivers a key event the runtime has acted on to its window and, as far as that window ignores
+// it, on up the parents, as Qt does with every key event. Qt's own walk cannot be left to carry
+// on: the filter sees each of its legs, and once a handler has moved the focus (a message box
+// closing, SetFocus, a hidden control) a later leg cannot be told from a fresh key.
+bool Deliver(QWidget* target, QKeyEvent* key)
+{
+    gDelivering.push_back(key);
+    // notify, not sendEvent, which would mark a key of the window system as one sent by code.
+    QCoreApplication::instance()->notify(target, key);
+    gDelivering.pop_back();
+    return Consumed(key);
+}
+
+// Whether the key's window still takes the key after the handlers ran: a window of the form still
+// loaded, of a control that was not unloaded (its window's further messages go with it).
+bool StillReceives(const QPointer<QWidget>& target, Form* form, const ::Control* control)
+{
+    return target != nullptr && form->IsLoaded() && FormOf(target) == form &&
+           (control == nullptr || control->hWnd() != nullptr);
+}
+
 bool KeyPress(QWidget* widget, QKeyEvent* key)
 {
     Form* form = FormOf(widget);
@@ -95,7 +134,7 @@ bool KeyPress(QWidget* widget, QKeyEvent* key)
         if (UserControl* owner = AccessKeyOwner(form, pressed)) {
             const int keyAscii = pressed.unicode();
             ControlHost::Dispatch([owner, keyAscii] { owner->UserControl_AccessKeyPress(keyAscii); });
-            return true;
+            return Consumed(key);
         }
     }
     ::Control* control = ControlOf(widget, form);
@@ -105,44 +144,41 @@ bool KeyPress(QWidget* widget, QKeyEvent* key)
     const int originalAscii = KeyAsciiFromQt(*key);
     int keyAscii = originalAscii;
     const QPointer<QWidget> target = widget;
-    bool eat = false;
+    // The control (discarded ones live until the dispatch ends) and the form may be unloaded by
+    // any handler; what is gone raises nothing more of this key.
+    bool receives = true;
     ControlHost::Dispatch([&] {
         if (keyCode != 0) {
             if (form->KeyPreview()) {
                 form->Form_KeyDown(keyCode, shift);
             }
-            if (keyCode != 0 && intrinsic && form->IsLoaded()) {
+            receives = keyCode != 0 && StillReceives(target, form, control);
+            if (receives && intrinsic) {
                 control->DispatchKeyDown(keyCode, shift);
-            }
-            if (keyCode == 0) {
-                eat = true;
-                return;
+                receives = keyCode != 0 && StillReceives(target, form, control);
             }
         }
-        if (keyAscii != 0) {
-            if (form->KeyPreview() && form->IsLoaded()) {
+        if (receives && keyAscii != 0) {
+            if (form->KeyPreview()) {
                 form->Form_KeyPress(keyAscii);
             }
-            if (keyAscii != 0 && intrinsic && form->IsLoaded()) {
+            receives = keyAscii != 0 && StillReceives(target, form, control);
+            if (receives && intrinsic) {
                 control->DispatchKeyPress(keyAscii);
-            }
-            if (keyAscii == 0) {
-                eat = true;
+                receives = keyAscii != 0 && StillReceives(target, form, control);
             }
         }
     });
-    if (eat || target == nullptr || !form->IsLoaded()) {
-        return true;
+    if (!receives) {
+        return Consumed(key);
     }
     if (keyAscii != originalAscii && keyAscii > 0) {
         // A handler changed the character: the window gets the new one instead.
         QKeyEvent replaced(QEvent::KeyPress, 0, modifiers & ~Qt::ShiftModifier, QString(QChar(keyAscii)));
-        gReplaying = true;
-        QApplication::sendEvent(target, &replaced);
-        gReplaying = false;
-        return true;
+        Deliver(target, &replaced);
+        return Consumed(key);
     }
-    return false;
+    return Deliver(target, key);
 }
 
 bool KeyRelease(QWidget* widget, QKeyEvent* key)
@@ -151,24 +187,26 @@ bool KeyRelease(QWidget* widget, QKeyEvent* key)
     if (form == nullptr || key->isAutoRepeat() || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
         return false;
     }
-    ::Control* control = ControlOf(widget, form);
-    const bool intrinsic = control != nullptr && control->TakesKeysFromFilter();
     int keyCode = VirtualKeyFromQt(*key);
     int shift = ShiftMaskFromQt(key->modifiers());
     if (keyCode == 0) {
         return false;
     }
-    bool eat = false;
+    ::Control* control = ControlOf(widget, form);
+    const bool intrinsic = control != nullptr && control->TakesKeysFromFilter();
+    const QPointer<QWidget> target = widget;
+    bool receives = true;
     ControlHost::Dispatch([&] {
         if (form->KeyPreview()) {
             form->Form_KeyUp(keyCode, shift);
         }
-        if (keyCode != 0 && intrinsic && form->IsLoaded()) {
+        receives = keyCode != 0 && StillReceives(target, form, control);
+        if (receives && intrinsic) {
             control->DispatchKeyUp(keyCode, shift);
+            receives = keyCode != 0 && StillReceives(target, form, control);
         }
-        eat = keyCode == 0 || !form->IsLoaded();
     });
-    return eat;
+    return receives ? Deliver(target, key) : Consumed(key);
 }
 
 } // namespace
@@ -214,18 +252,15 @@ bool RuntimeEventFilter::eventFilter(QObject* watched, QEvent* event)
         // A later leg of an event that travels up the parents finds the state already settled.
         return widget != nullptr && TakenByMessageBox(widget, event);
     }
-    if (gReplaying || (type != QEvent::KeyPress && type != QEvent::KeyRelease)) {
+    if ((type != QEvent::KeyPress && type != QEvent::KeyRelease) || Delivering(event)) {
         return false;
     }
     auto* widget = qobject_cast<QWidget*>(watched);
     if (widget == nullptr) {
         return false;
     }
-    // A key event travels up the parents when the receiver ignores it: act on the first leg only.
-    QWidget* focus = QApplication::focusWidget();
-    if (widget != focus && !(focus == nullptr && widget->isWindow())) {
-        return false;
-    }
+    // The first leg of a key event, its receiver: the runtime acts on the key here, or on none of
+    // its legs (keys of no form, Tab), and a key acted on never comes back here (see Deliver).
     auto* key = static_cast<QKeyEvent*>(event);
     return event->type() == QEvent::KeyPress ? KeyPress(widget, key) : KeyRelease(widget, key);
 }

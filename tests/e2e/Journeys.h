@@ -123,6 +123,10 @@ public:
     // Pixels of exactly this colour inside the rectangle (text strokes keep their pure colour).
     int CountColour(const QRect& rect, QRgb colour) const;
 
+    // B, the key of "结  束", asks once with `text`: 否 closes the box and no second one comes. The
+    // pointer stays where 否 was given, so that the next key finds the screen without a click.
+    void DeclineEndByKey(const QString& text);
+
 private:
     Session& mSession;
     WindowInfo mWindow;

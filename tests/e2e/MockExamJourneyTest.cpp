@@ -1,7 +1,7 @@
 // A whole mock exam as a candidate sits it: the paper generated, answers given by mouse and by the
 // default keys, a question left and shown again, an answer changed and shortened, the hand-in asked
-// twice (否, then 是), the scoring and the results, and a new main menu; the answers and the points
-// checked in the bank.
+// three times (否 to B and to 交卷, each asked once and the keys the screen's again at once, then 是),
+// the scoring and the results, and a new main menu; the answers and the points checked in the bank.
 #include "Journeys.h"
 
 #include <QThread>
@@ -67,10 +67,12 @@ TEST(MockExamJourney, AnsweredByMouseAndKeysHandedInScoredAndBackToTheMenu)
     expected[1] = right1;
     session.Shot(QStringLiteral("question-1-answered"));
 
-    // Num 9 to question 2, answered wrong with the keypad.
+    // Num 9 to question 2. B asks for the hand-in once; after 否 the screen has the keyboard back at
+    // once, and question 2 is answered wrong with the keypad.
     session.Keys().Key(QStringLiteral("KP_9"));
     ASSERT_TRUE(exam.WaitQuestionChange(question)) << "Num 9 does not step";
     EXPECT_GT(exam.CountColour(exam.NumberButtonRect(1), kAnsweredMark), 5) << "question 1 is not marked answered";
+    exam.DeclineEndByKey(QStringLiteral("确认之后即提交试卷。"));
     session.Keys().Key(KeypadKey(WrongDigit(paper[1].RightAnswer).at(0)));
     ASSERT_TRUE(exam.WaitChange(QStringLiteral("LabStAswS"), emptyAnswer));
     expected[2] = WrongDigit(paper[1].RightAnswer);

@@ -1,6 +1,7 @@
 // The three practice modes, each started from the main menu and ended on the exam screen: a wrong and
 // then a right answer with their verdicts, a step that clears them, and the end of practice asked
-// for. Wrong-answer practice runs over the paper of a short mock exam sat first.
+// for (in chapter practice first by B and declined: asked once, and the keys act again at once).
+// Wrong-answer practice runs over the paper of a short mock exam sat first.
 #include "Journeys.h"
 
 #include <QFile>
@@ -113,6 +114,13 @@ TEST(PracticeJourney, ChapterSequentialAndWrongAnswerPractice)
         ASSERT_FALSE(questions.empty());
         EXPECT_EQ(exam.Options().size(), std::size_t(bank.Options(questions.front().first).size()));
         JudgeWrongThenRight(session, exam, bank.RightAnswer(questions.front().first), QStringLiteral("chapter"));
+        // B asks once; after 否 the practice goes on and Num 1 answers the question shown.
+        exam.DeclineEndByKey(QStringLiteral("真的要停止练习吗？"));
+        const QRect verdict = exam.Rect(QStringLiteral("LabPd")).adjusted(-20, -4, 20, 4);
+        session.Keys().Key(QStringLiteral("KP_1"));
+        EXPECT_TRUE(
+            WaitFor([&] { return exam.CountColour(verdict, kWrong) + exam.CountColour(verdict, kRight) > 10; }, 5000))
+            << "Num 1 after 否 is not judged";
         menu = EndPractice(session, exam, false);
         ASSERT_TRUE(menu);
     }

@@ -1,16 +1,22 @@
 // Key codes from Qt key events, the form's key preview ahead of the focused control, and focus
-// moves by SendKeys.
+// moves by SendKeys; one key event acted on once, whatever its handlers do.
 #include <CheckBox.h>
 #include <DesignData.h>
 #include <Form.h>
 #include <KeyCodes.h>
+#include <MsgBox.h>
+#include <PictureBox.h>
 #include <Runtime.h>
 #include <TextBox.h>
 #include <WindowApi.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 namespace {
@@ -327,6 +333,168 @@ End
     EXPECT_EQ(form.Control<CheckBox>(QStringLiteral("ChekLock")).Value(), 1);
     EXPECT_EQ(form.Array<TextBox>(QStringLiteral("TxtKey"), 0).Text(), QString());
     form.Unload();
+    QCoreApplication::processEvents();
+    ResetProgramEnded();
+}
+
+// One key event, as the window system delivers it to the focused control and on up its ignoring
+// parents, reaches the form's preview and the control's handlers once, whatever those handlers do
+// meanwhile: ask in a real message box (after which the focus comes back to the window), move the
+// focus to the control's container, hide the focused control, unload it, unload the form.
+TEST(FormsKeysOnce, AKeyIsActedOnOnceWhateverItsHandlersDo)
+{
+    struct OnceForm : Form {
+        OnceForm() : Form(QStringLiteral("FrmOnce"))
+        {
+            SetDesign(ParseDesign(QStringLiteral(R"(Form FrmOnce
+    KeyPreview = True
+    ClientWidth = 4500
+    ClientHeight = 3000
+    Begin PictureBox PicPanel
+        Left = 120
+        Top = 120
+        Width = 4000
+        Height = 2600
+        TabIndex = 0
+        Begin PictureBox PicInner
+            Left = 120
+            Top = 120
+            Width = 1500
+            Height = 900
+            TabIndex = 1
+        End
+        Begin TextBox TxtInner(0)
+            Left = 120
+            Top = 1500
+            Width = 1500
+            Height = 300
+            TabIndex = 2
+        End
+    End
+End
+)"),
+                                  QStringLiteral("once.form")));
+            for (const QString& name : {QStringLiteral("PicPanel"), QStringLiteral("PicInner")}) {
+                OnEvent(name, &PictureBox::KeyDown,
+                        [this, name](int& keyCode, int&) { Log << name + QStringLiteral(" down %1").arg(keyCode); });
+                OnEvent(name, &PictureBox::KeyPress,
+                        [this, name](int& keyAscii) { Log << name + QStringLiteral(" press %1").arg(keyAscii); });
+                OnEvent(name, &PictureBox::KeyUp,
+                        [this, name](int& keyCode, int&) { Log << name + QStringLiteral(" up %1").arg(keyCode); });
+            }
+            OnArrayEvent(QStringLiteral("TxtInner"), &TextBox::KeyDown, [this](int index, int& keyCode, int&) {
+                Log << QStringLiteral("TxtInner(%1) down %2").arg(index).arg(keyCode);
+            });
+        }
+        void Form_KeyDown(int& keyCode, int&) override
+        {
+            Log << QStringLiteral("form down %1").arg(keyCode);
+            switch (keyCode) {
+            case 'B':
+                Answers.push_back(MsgBox(QStringLiteral("确认之后即提交试卷。"), vbYesNo, QStringLiteral("提示！")));
+                break;
+            case 'F':
+                Control<PictureBox>(QStringLiteral("PicPanel")).SetFocus();
+                break;
+            case 'H':
+                ActiveControl()->SetVisible(false);
+                break;
+            case 'U':
+                Array<TextBox>(QStringLiteral("TxtInner")).Unload(1);
+                break;
+            case 'Q':
+                Unload();
+                break;
+            default:
+                break;
+            }
+        }
+        void Form_KeyPress(int& keyAscii) override { Log << QStringLiteral("form press %1").arg(keyAscii); }
+        void Form_KeyUp(int& keyCode, int&) override { Log << QStringLiteral("form up %1").arg(keyCode); }
+        QStringList Log;
+        std::vector<int> Answers;
+    };
+    ResetProgramEnded();
+    // The boxes are real ones with their own event loop, each answered 否 once it is up.
+    struct RealBoxes {
+        MsgBoxResponder Previous = SetMsgBoxResponder(nullptr);
+        ~RealBoxes() { SetMsgBoxResponder(std::move(Previous)); }
+    } realBoxes;
+    int boxes = 0;
+    QTimer answering;
+    QObject::connect(&answering, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr || !box->isVisible()) {
+            return;
+        }
+        ++boxes;
+        for (QAbstractButton* button : box->buttons()) {
+            if (button->text().startsWith(u'否')) {
+                button->click();
+            }
+        }
+    });
+    answering.start(10);
+
+    OnceForm form;
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.hWnd()));
+    // Through the form's window, as the window system delivers keys: to the focused control.
+    const QPointer<QWindow> window = form.hWnd()->windowHandle();
+    auto stroke = [&](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        form.Log.clear();
+        QTest::keyClick(window, key, modifiers);
+        return form.Log.join(QStringLiteral(", ")).toStdString();
+    };
+    auto& inner = form.Control<PictureBox>(QStringLiteral("PicInner"));
+    inner.SetFocus();
+
+    // B asks once; 否 gives the keyboard back to the window, which acts on the next key at once.
+    EXPECT_EQ(stroke(Qt::Key_B), "form down 66, PicInner down 66, form press 98, PicInner press 98, "
+                                 "form up 66, PicInner up 66");
+    EXPECT_EQ(boxes, 1);
+    EXPECT_EQ(form.Answers, std::vector<int>{vbNo});
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "a box is left";
+    EXPECT_EQ(stroke(Qt::Key_1, Qt::KeypadModifier), "form down 97, PicInner down 97, form press 49, "
+                                                     "PicInner press 49, form up 97, PicInner up 97");
+
+    // The focus moved to the control's container: the key stays the control's; its release is the
+    // container's.
+    EXPECT_EQ(stroke(Qt::Key_F), "form down 70, PicInner down 70, form press 102, PicInner press 102, "
+                                 "form up 70, PicPanel up 70");
+
+    // The focused control hidden: its key goes on to it; the release goes where the focus went
+    // (the text box next in the tab order, whose release is not logged).
+    inner.SetFocus();
+    EXPECT_EQ(stroke(Qt::Key_H), "form down 72, PicInner down 72, form press 104, PicInner press 104, form up 72");
+    EXPECT_FALSE(inner.HasFocus());
+
+    // Held down: each repeat is a press of its own, and acts once.
+    inner.SetVisible(true);
+    inner.SetFocus();
+    form.Log.clear();
+    for (int i = 0; i < 3; ++i) {
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_2, Qt::KeypadModifier, QStringLiteral("2"), i > 0);
+        QApplication::sendEvent(inner.hWnd(), &repeat);
+    }
+    EXPECT_EQ(form.Log.count(QStringLiteral("form down 98")), 3);
+    EXPECT_EQ(form.Log.count(QStringLiteral("PicInner down 98")), 3);
+    EXPECT_EQ(form.Log.count(QStringLiteral("PicInner press 50")), 3);
+
+    // The focused control unloaded: nothing more of the key, neither for it nor for the form.
+    auto& loaded = form.Array<TextBox>(QStringLiteral("TxtInner")).Load(1);
+    loaded.SetVisible(true);
+    loaded.SetFocus();
+    ASSERT_TRUE(loaded.HasFocus());
+    const std::string unloaded = stroke(Qt::Key_U);
+    EXPECT_EQ(unloaded, "form down 85, form up 85, PicPanel up 85");
+    EXPECT_EQ(loaded.Text(), QString());
+
+    // The form unloaded by its own key: nothing more, and nothing breaks.
+    inner.SetFocus();
+    EXPECT_EQ(stroke(Qt::Key_Q), "form down 81");
+    EXPECT_FALSE(form.IsLoaded());
+
     QCoreApplication::processEvents();
     ResetProgramEnded();
 }
