@@ -1,5 +1,6 @@
 #include "CheckBox.h"
 
+#include "ClassicIndicatorStyle.h"
 #include "ControlHost.h"
 
 #include <RuntimeError.h>
@@ -27,6 +28,7 @@ QWidget* CheckBox::CreateWidget(QWidget* parentWindow)
 {
     auto* check = new CheckWindow(parentWindow);
     check->setTristate(true);
+    check->setStyle(ClassicIndicatorStyle::Instance());
     WatchEvents(check);
     QObject::connect(check, &QCheckBox::stateChanged, check, [check](int state) {
         auto* box = dynamic_cast<CheckBox*>(ControlFromWindow(check));

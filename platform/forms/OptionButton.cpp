@@ -1,5 +1,6 @@
 #include "OptionButton.h"
 
+#include "ClassicIndicatorStyle.h"
 #include "ControlHost.h"
 
 #include <QRadioButton>
@@ -14,6 +15,7 @@ public:
 QWidget* OptionButton::CreateWidget(QWidget* parentWindow)
 {
     auto* radio = new QRadioButton(parentWindow);
+    radio->setStyle(ClassicIndicatorStyle::Instance());
     WatchEvents(radio);
     QObject::connect(radio, &QRadioButton::toggled, radio, [radio](bool checked) {
         auto* option = dynamic_cast<OptionButton*>(ControlFromWindow(radio));

@@ -42,6 +42,87 @@ PreparedText StripPrefixes(const QString& text, bool noPrefix)
     return out;
 }
 
+// Code page 936 encodes these Latin-1 symbols in two bytes, and the Song face the forms were designed with
+// draws them full-width: its "×" is a cross about two thirds of the em across. The Song face that stands
+// in for it has them half-width and small (a 9-point bold "×" was a 4 x 4 pixel speck), so they come from
+// a Song face that has them full-width. Only Song text is concerned; other faces keep their own.
+const QString& WideSymbolFace()
+{
+    static const QString face = QStringLiteral("AR PL SungtiL GB");
+    return face;
+}
+
+bool IsWideSymbol(QChar c)
+{
+    switch (c.unicode()) {
+    case 0x00A4:
+    case 0x00A7:
+    case 0x00A8:
+    case 0x00B0:
+    case 0x00B1:
+    case 0x00D7:
+    case 0x00F7:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsSongFace(const QFont& font)
+{
+    const QString family = font.family();
+    return family == u"宋体" || family.compare(u"SimSun", Qt::CaseInsensitive) == 0 || family == u"新宋体" ||
+           family.compare(u"NSimSun", Qt::CaseInsensitive) == 0;
+}
+
+QList<QTextLayout::FormatRange> WideSymbolFormats(const QString& text, const QFont& font)
+{
+    QList<QTextLayout::FormatRange> formats;
+    if (!IsSongFace(font)) {
+        return formats;
+    }
+    QFont wide = font;
+    wide.setFamilies({WideSymbolFace(), font.family()});
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!IsWideSymbol(text[i])) {
+            continue;
+        }
+        if (!formats.isEmpty() && formats.back().start + formats.back().length == i) {
+            ++formats.back().length;
+            continue;
+        }
+        QTextLayout::FormatRange range;
+        range.start = static_cast<int>(i);
+        range.length = 1;
+        range.format.setFont(wide, QTextCharFormat::FontPropertiesAll);
+        formats.push_back(range);
+    }
+    return formats;
+}
+
+// One line at a baseline; the wide symbols of Song text through a layout that gives them their face.
+void DrawLine(QPainter& p, const QString& text, const QFont& font, int x, int baseline, bool rtl)
+{
+    const QList<QTextLayout::FormatRange> formats = WideSymbolFormats(text, font);
+    if (formats.isEmpty()) {
+        p.drawText(QPoint(x, baseline), text);
+        return;
+    }
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    option.setTextDirection(rtl ? Qt::RightToLeft : Qt::LeftToRight);
+    layout.setTextOption(option);
+    layout.setFormats(formats);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setLineWidth(1.0e6);
+    line.setPosition(QPointF(0, 0));
+    layout.endLayout();
+    const qreal left = rtl ? line.width() - line.naturalTextWidth() : 0;
+    layout.draw(&p, QPointF(x - left, baseline - line.ascent()));
+}
+
 struct Line {
     int Start = 0; // in PreparedText::Text
     int Length = 0;
@@ -60,6 +141,7 @@ std::vector<Line> BreakLines(const QString& text, const QFont& font, bool single
         option.setWrapMode(wrap ? QTextOption::WordWrap : QTextOption::NoWrap);
         option.setTextDirection(rtl ? Qt::RightToLeft : Qt::LeftToRight);
         layout.setTextOption(option);
+        layout.setFormats(WideSymbolFormats(paragraph, font));
         layout.beginLayout();
         bool any = false;
         for (;;) {
@@ -317,7 +399,7 @@ int DrawText(HDC dc, const QString& text, int count, RECT* rect, UINT format)
             if (opaque) {
                 p.fillRect(QRect(x, top, line.Width, lineHeight), bkColor);
             }
-            p.drawText(QPoint(x, top + metrics.ascent()), shown[i]);
+            DrawLine(p, shown[i], font, x, top + metrics.ascent(), rtl);
             for (int u : prepared.Underlined) {
                 if (u < line.Start || u >= line.Start + line.Length) {
                     continue;
