@@ -1,6 +1,8 @@
 #include "BenchApplication.h"
 
 #include "AppResources.h"
+#include "BankBuilder.h"
+#include "BankSource.h"
 #include "ModSystem.h"
 
 #include <MsgBox.h>
@@ -13,8 +15,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <cstdlib>
+#include <string>
 
 void EnsureBenchApplication()
 {
@@ -26,7 +30,10 @@ void EnsureBenchApplication()
                        "\"logicalDpi\":96,\"logicalBaseDpi\":96,\"dpr\":1}]}");
         }
         file.close();
-        setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config.toStdString()).c_str(), 1);
+        // An X server given on purpose (QT_QPA_PLATFORM=xcb) is kept: the memory rounds differ there.
+        if (qgetenv("QT_QPA_PLATFORM") != "xcb") {
+            setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config.toStdString()).c_str(), 1);
+        }
         static int argc = 1;
         static char name[] = "qkm_bench";
         static char* argv[] = {name, nullptr};
@@ -41,4 +48,15 @@ void EnsureBenchApplication()
     }
     ModSystem::gScreenWidth = Screen::Width();
     ModSystem::gScreenHeight = Screen::Height();
+}
+
+void UseDemoFolder()
+{
+    static const QTemporaryDir folder = [] {
+        QTemporaryDir dir;
+        const std::string source = std::string(QKM_SOURCE_DIR) + "/tools/demo/DemoBank.txt";
+        Bank::Build(Bank::ParseSourceFile(source), (dir.path() + QStringLiteral("/QKMExam_L.DLL")).toStdString());
+        return dir;
+    }();
+    setenv("QKMEXAM_DIR", folder.path().toLocal8Bit().constData(), 1);
 }

@@ -3,8 +3,6 @@
 // generating the demo bank's paper when the menu's timer fires. The real program's memory is
 // measured by bench/program-timings.
 #include "BenchApplication.h"
-#include "BankBuilder.h"
-#include "BankSource.h"
 #include "DefaultForms.h"
 #include "ModSystem.h"
 
@@ -12,33 +10,17 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <QThread>
 
 #include <benchmark/benchmark.h>
 
 #include <functional>
-#include <cstdlib>
-#include <string>
 
 namespace {
 
 void EnsureApplication()
 {
     EnsureBenchApplication();
-}
-
-// A program folder holding the demo bank, built once per run.
-const QTemporaryDir& DemoFolder()
-{
-    static const QTemporaryDir folder = [] {
-        QTemporaryDir dir;
-        const std::string source = std::string(QKM_SOURCE_DIR) + "/tools/demo/DemoBank.txt";
-        Bank::Build(Bank::ParseSourceFile(source), (dir.path() + QStringLiteral("/QKMExam_L.DLL")).toStdString());
-        return dir;
-    }();
-    setenv("QKMEXAM_DIR", folder.path().toLocal8Bit().constData(), 1);
-    return folder;
 }
 
 void RunEventsUntil(const std::function<bool()>& done)
@@ -62,7 +44,7 @@ void EndProgram()
 void StartUpOwnWork(benchmark::State& state)
 {
     EnsureApplication();
-    DemoFolder();
+    UseDemoFolder();
     for (auto _ : state) {
         QElapsedTimer clock;
         clock.start();
@@ -79,7 +61,7 @@ BENCHMARK(StartUpOwnWork)->UseManualTime()->Iterations(5)->Unit(benchmark::kMill
 void MainMenuLoad(benchmark::State& state)
 {
     EnsureApplication();
-    DemoFolder();
+    UseDemoFolder();
     ModSystem::gApplyType = QStringLiteral("无");
     for (auto _ : state) {
         Form& main = Forms::FrmMain();
@@ -98,7 +80,7 @@ BENCHMARK(MainMenuLoad)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 void GenerateDemoPaper(benchmark::State& state)
 {
     EnsureApplication();
-    DemoFolder();
+    UseDemoFolder();
     ModSystem::gApplyType = QStringLiteral("钣金（车身修复）技术人员");
     ModSystem::PaperRandom random(7);
     for (auto _ : state) {

@@ -5,6 +5,9 @@
 // generation's and the scoring's 1.5 s) are taken off, so what remains is the program's own work.
 //
 // usage: qkm_program_timings [rounds]      (bench/program-timings builds and runs it)
+//        qkm_program_timings --memory practice|mock [rounds]
+//            one program runs that many chapter practices or mock exams from its main menu back to a
+//            new one; the growth of its resident memory per round after the first five is printed
 #include "Journeys.h"
 #include "ScreenTiming.h"
 
@@ -13,7 +16,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -145,6 +150,78 @@ bool Round(Figures& figures)
     return true;
 }
 
+// One chapter practice (module chooser, 结束练习, 是) or mock exam (trade, 交卷, 是, results 确定), from
+// the main menu to the new one.
+std::optional<WindowInfo> MemoryRound(Session& session, const WindowInfo& menu, bool mock)
+{
+    const FormLayout main(QStringLiteral("FrmMain"));
+    if (mock) {
+        if (!session.ChooseTrade(menu, true, 0)) {
+            return std::nullopt;
+        }
+    } else {
+        session.Click(session.PanelPoint(main, QStringLiteral("CmdStdy"), menu));
+        const std::optional<WindowInfo> chooser = session.WaitWindow(kModuleChooserTitle);
+        if (!chooser) {
+            return std::nullopt;
+        }
+        session.Click(session.DialogPoint(FormLayout(QStringLiteral("FrmMnlx")), QStringLiteral("CmdYes"), *chooser));
+    }
+    const std::optional<WindowInfo> exam = session.WaitNewScreen(menu.Id);
+    if (!exam) {
+        return std::nullopt;
+    }
+    session.WaitSettled(exam->Geometry, 3000);
+    session.Click(session.PanelPoint(FormLayout(QStringLiteral("FrmExam")), QStringLiteral("CmdExam(2)"), *exam));
+    if (!session.AnswerBox(kExamNoticeTitle, QStringLiteral("Return"))) {
+        return std::nullopt;
+    }
+    if (mock) {
+        const std::optional<WindowInfo> results = session.WaitWindow(kResultsTitle);
+        if (!results) {
+            return std::nullopt;
+        }
+        session.WaitSettled(results->Geometry, 3000);
+        session.Click(
+            session.DialogPoint(FormLayout(QStringLiteral("FrmExamResults")), QStringLiteral("CmdOK"), *results));
+    }
+    const std::optional<WindowInfo> next = session.WaitNewScreen(exam->Id);
+    if (next) {
+        session.WaitWindowGone(exam->Id);
+        session.WaitSettled(next->Geometry, 3000);
+    }
+    return next;
+}
+
+int MemoryRounds(bool mock, int rounds)
+{
+    constexpr int kWarmUpRounds = 5;
+    Session session;
+    std::optional<WindowInfo> menu = session.StartToMainMenu();
+    if (!menu) {
+        std::fprintf(stderr, "no main menu\n");
+        return 1;
+    }
+    long first = 0;
+    for (int i = 1; i <= kWarmUpRounds + rounds; ++i) {
+        menu = MemoryRound(session, *menu, mock);
+        if (!menu) {
+            std::fprintf(stderr, "round %d did not come back to the main menu\n", i);
+            return 1;
+        }
+        const long resident = session.Running().ResidentKiB();
+        if (i == kWarmUpRounds) {
+            first = resident;
+        }
+        std::fprintf(stderr, "round %d: %ld KiB resident\n", i, resident);
+    }
+    const long last = session.Running().ResidentKiB();
+    std::printf("%d %s rounds after %d: resident %.1f -> %.1f MiB, %.1f kB per round\n", rounds,
+                mock ? "mock-exam" : "chapter-practice", kWarmUpRounds, first / 1024.0, last / 1024.0,
+                double(last - first) * 1.024 / rounds);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -153,6 +230,10 @@ int main(int argc, char** argv)
     // measured program runs in its own process on the private server.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
+    if (argc > 2 && std::string(argv[1]) == "--memory") {
+        const bool mock = std::string(argv[2]) == "mock";
+        return MemoryRounds(mock, argc > 3 ? std::max(1, std::atoi(argv[3])) : 100);
+    }
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     Figures figures;
     int done = 0;

@@ -16,6 +16,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QPixmapCache>
 #include <QScreen>
 
 #include <algorithm>
@@ -501,6 +502,11 @@ void Form::Discard()
     }
     window->Detach();
     window->deleteLater();
+    // The style keeps what it drew for a control (a combo box's frame and arrow) in the pixmap
+    // cache, keyed by the control's own palette: the controls just destroyed can never ask for
+    // theirs again, and a station that unloads and reloads its forms all day would fill the cache
+    // with them. What the loaded forms still show is drawn again at their next paint.
+    QPixmapCache::clear();
     ExitModalLoop();
     mUnloading = false;
 }

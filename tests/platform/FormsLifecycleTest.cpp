@@ -1,6 +1,7 @@
 // Form lifecycle: default instances keep their fields across Unload, Load makes fresh controls,
-// modal Show blocks until the form is hidden or unloaded, the last Unload ends the program, and
-// the error guard reports untrapped errors and ends the program.
+// an unloaded form leaves nothing of its window behind, modal Show blocks until the form is hidden
+// or unloaded, the last Unload ends the program, and the error guard reports untrapped errors and
+// ends the program.
 #include "MsgBoxAnswers.h"
 
 #include <DesignData.h>
@@ -17,6 +18,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMessageBox>
+#include <QPixmapCache>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -106,6 +108,46 @@ TEST_F(FormsLifecycle, FieldsSurviveUnloadAndLoadBuildsFreshControls)
     EXPECT_EQ(form.mLoads, 2);
     EXPECT_EQ(form.Control<Label>(QStringLiteral("LabCount")).Caption(), QStringLiteral("2"));
     form.Unload();
+}
+
+// A station loads and unloads its forms all day: each round must leave no window, no widget and
+// nothing the style cached for the destroyed controls (a combo box's pixmaps, keyed by its palette).
+TEST_F(FormsLifecycle, ARoundOfLoadShowUnloadLeavesNothingOfTheFormBehind)
+{
+    CounterForm menu;
+    menu.Show();
+    Form chooser(QStringLiteral("FrmMnlx"));
+    chooser.SetDesign(ParseDesign(QStringLiteral("Form FrmMnlx\n BackColor = &H00FF9933&\n"
+                                                 " Begin PictureBox PicBox\n  Width = 3000\n  Height = 1500\n"
+                                                 "  Begin ComboBox Comb\n   Left = 120\n   Top = 120\n"
+                                                 "   Width = 2000\n   BackColor = &H00FFFFFF&\n  End\n"
+                                                 " End\n Begin Label LabLxErr\n  Top = 1700\n  Caption = \"x\"\n"
+                                                 " End\nEnd\n"),
+                                  QStringLiteral("chooser.form")));
+    const auto settle = [] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+    };
+    settle();
+    const qsizetype widgets = QApplication::allWidgets().size();
+    const qsizetype windows = QApplication::topLevelWidgets().size();
+    QPixmap cached(16, 16);
+    cached.fill(Qt::red);
+    const QString key = QStringLiteral("drawn while the chooser was up");
+    for (int round = 1; round <= 3; ++round) {
+        chooser.Show();
+        QCoreApplication::processEvents();
+        EXPECT_GT(QApplication::allWidgets().size(), widgets);
+        ASSERT_TRUE(QPixmapCache::insert(key, cached));
+        EXPECT_TRUE(chooser.Unload());
+        settle();
+        EXPECT_EQ(QApplication::allWidgets().size(), widgets) << "round " << round;
+        EXPECT_EQ(QApplication::topLevelWidgets().size(), windows) << "round " << round;
+        QPixmap found;
+        EXPECT_FALSE(QPixmapCache::find(key, &found)) << "round " << round;
+    }
+    EXPECT_TRUE(menu.IsLoaded());
+    EXPECT_FALSE(ProgramEnded());
 }
 
 TEST_F(FormsLifecycle, QueryUnloadCanRefuseAndClosingTheWindowAsksIt)
