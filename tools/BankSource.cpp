@@ -591,7 +591,8 @@ std::vector<std::string> CheckSource(const Source& source)
             if (quota.Type < 1 || quota.Type > 3) {
                 fail(quota.Line, "quota type " + std::to_string(quota.Type) + " is not 1, 2 or 3");
             }
-            // Also rows that never draw are stored, as whole numbers where they are whole.
+            // Every row is stored, also a second row of a chapter and type that never draws, and
+            // whole points as a 64-bit integer: points beyond the score are a mistake in any row.
             if (quota.Points < kMinScore || quota.Points > kMaxScore) {
                 fail(quota.Line,
                      "quota points " + NumberText(quota.Points) + " are beyond the score's -32768 to 32767");
