@@ -9,8 +9,6 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -208,15 +206,11 @@ private:
     std::unordered_map<std::string, std::string> mStored;
 };
 
-std::string ReadPicture(const std::filesystem::path& file, int questionId)
+std::string ReadQuestionPicture(const std::filesystem::path& file, int questionId)
 {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        throw BankError("question " + std::to_string(questionId) + ": cannot read picture " + file.string());
-    }
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (bytes.empty()) {
-        throw BankError("question " + std::to_string(questionId) + ": picture " + file.string() + " is empty");
+    std::string bytes;
+    if (const std::string problem = ReadPicture(file, &bytes); !problem.empty()) {
+        throw BankError("question " + std::to_string(questionId) + ": picture " + file.string() + " " + problem);
     }
     return bytes;
 }
@@ -266,7 +260,7 @@ void WriteContent(sqlite3* db, const Source& source)
         }
         BindText(db, question.get(), 9, cipher.Encipher(q.Answer, what));
         if (!q.Picture.empty()) {
-            const std::string bytes = ReadPicture(q.Picture, q.Id);
+            const std::string bytes = ReadQuestionPicture(q.Picture, q.Id);
             if (sqlite3_bind_blob(question.get(), 10, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT) !=
                 SQLITE_OK) {
                 Fail(db, "cannot bind a picture");

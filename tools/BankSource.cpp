@@ -2,9 +2,15 @@
 
 #include "CodePage.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -15,6 +21,47 @@
 namespace Bank {
 
 namespace {
+
+// The program assigns a deciphered text only when it is shorter than this many characters.
+constexpr std::size_t kProgramTextLimit = 65536;
+// Stored texts are enciphered in 256-bit blocks, the last one padded with zero bytes.
+constexpr std::size_t kCipherBlockBytes = 32;
+// Question ids are Long in the bank the program was made for.
+constexpr std::int64_t kMaxQuestionId = 2147483647;
+
+// Why a file of this mode is no picture; nullptr for a regular file.
+const char* NotARegularFile(mode_t mode)
+{
+    if (S_ISREG(mode)) {
+        return nullptr;
+    }
+    if (S_ISDIR(mode)) {
+        return "is a folder";
+    }
+    if (S_ISFIFO(mode)) {
+        return "is a FIFO, not a regular file";
+    }
+    if (S_ISCHR(mode) || S_ISBLK(mode)) {
+        return "is a device, not a regular file";
+    }
+    return "is not a regular file";
+}
+
+std::string ReadError()
+{
+    return std::string("cannot be read: ") + std::strerror(errno);
+}
+
+class FdCloser {
+public:
+    explicit FdCloser(int fd) : mFd(fd) {}
+    ~FdCloser() { ::close(mFd); }
+    FdCloser(const FdCloser&) = delete;
+    FdCloser& operator=(const FdCloser&) = delete;
+
+private:
+    int mFd;
+};
 
 std::string_view Trim(std::string_view s)
 {
@@ -43,11 +90,13 @@ public:
         if (mText.substr(0, 3) == "\xEF\xBB\xBF") {
             pos = 3;
         }
+        // Lines end in CR LF, LF or CR alone, as the program's ini files are read: a source saved
+        // with CR alone is not one long line.
         while (pos <= mText.size()) {
-            const std::size_t end = std::min(mText.find('\n', pos), mText.size());
+            const std::size_t end = std::min(mText.find_first_of("\r\n", pos), mText.size());
             ++mLine;
             HandleLine(Trim(mText.substr(pos, end - pos)));
-            pos = end + 1;
+            pos = end + (mText.substr(end, 2) == "\r\n" ? 2 : 1);
         }
         FinishSection();
         if (!mChaptersGiven) {
@@ -75,6 +124,21 @@ private:
         return result;
     }
 
+    std::int64_t ToId(std::string_view value) const
+    {
+        value = Trim(value);
+        std::int64_t result = 0;
+        const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), result);
+        if (value.empty() || end != value.data() + value.size() ||
+            (ec != std::errc() && ec != std::errc::result_out_of_range)) {
+            Fail("question id is not a whole number: \"" + std::string(value) + "\"");
+        }
+        if (ec != std::errc() || result < 1 || result > kMaxQuestionId) {
+            Fail("question id " + std::string(value) + " is not 1 to " + std::to_string(kMaxQuestionId));
+        }
+        return result;
+    }
+
     double ToNumber(std::string_view value, const std::string& what) const
     {
         value = Trim(value);
@@ -87,12 +151,21 @@ private:
     }
 
     // Question texts are enciphered as code page 936 bytes; a character outside it would come back
-    // as "?" (a text that is not UTF-8 at all, likewise).
-    void RequireCodePage936(std::string_view value, const std::string& what) const
+    // as "?" (a text that is not UTF-8 at all, likewise). The exam screen assigns the deciphered
+    // text, the zero bytes that pad it to whole cipher blocks included, only when it is shorter than
+    // kProgramTextLimit characters; a longer one would leave the previous question's text in its place.
+    void RequireProgramText(std::string_view value, const std::string& what) const
     {
         const std::u16string text = CodePage::FromUtf8(value);
-        if (CodePage::FromAnsi(CodePage::ToAnsiString(text)) != text) {
+        std::string bytes = CodePage::ToAnsiString(text);
+        if (CodePage::FromAnsi(bytes) != text) {
             Fail(what + " holds characters outside code page 936: " + std::string(value));
+        }
+        bytes.resize((bytes.size() + kCipherBlockBytes - 1) / kCipherBlockBytes * kCipherBlockBytes, '\0');
+        const std::size_t read = CodePage::FromAnsi(bytes).size();
+        if (read >= kProgramTextLimit) {
+            Fail(what + " is " + std::to_string(read) + " characters as the program reads it (padding included); " +
+                 "it shows only texts below " + std::to_string(kProgramTextLimit));
         }
     }
 
@@ -102,26 +175,19 @@ private:
             return {};
         }
         const std::filesystem::path file = mBaseDir / std::filesystem::path(value);
-        const std::string name = "picture " + std::string(value);
-        std::error_code ec;
-        const std::filesystem::file_status status = std::filesystem::status(file, ec);
-        if (!std::filesystem::exists(status)) {
-            Fail(name + " does not exist");
-        }
-        if (std::filesystem::is_directory(status)) {
-            Fail(name + " is a folder");
-        }
-        if (!std::ifstream(file, std::ios::binary)) {
-            Fail(name + " cannot be read");
-        }
-        if (std::filesystem::file_size(file, ec) == 0 || ec) {
-            Fail(name + " is empty");
+        if (const std::string problem = ReadPicture(file, nullptr); !problem.empty()) {
+            Fail("picture " + std::string(value) + " " + problem);
         }
         return file;
     }
 
     void HandleLine(std::string_view line)
     {
+        // A NUL would be enciphered as it is and end the text early on the exam screen; in a source
+        // of text it means a file that is not UTF-8 (UTF-16, say) or a damaged one.
+        if (line.find('\0') != std::string_view::npos) {
+            Fail("the line holds a NUL character; the source must be UTF-8 text");
+        }
         if (line.empty() || line.front() == '#') {
             return;
         }
@@ -216,7 +282,7 @@ private:
     void QuestionKey(std::string_view key, std::string_view value)
     {
         if (key == "id") {
-            mQuestion.Id = ToInt(value, "question id");
+            mQuestion.Id = static_cast<int>(ToId(value));
             mQuestionIdGiven = true;
         } else if (key == "chapter") {
             mQuestion.Chapter = ToInt(value, "chapter");
@@ -224,13 +290,13 @@ private:
         } else if (key == "type") {
             mQuestion.Type = ToInt(value, "question type");
         } else if (key == "text") {
-            RequireCodePage936(value, "text");
+            RequireProgramText(value, "text");
             mQuestion.Text = value;
         } else if (key == "option") {
             if (mQuestion.Options.size() == 4) {
                 Fail("a question has at most four options");
             }
-            RequireCodePage936(value, "option");
+            RequireProgramText(value, "option");
             mQuestion.Options.emplace_back(value);
         } else if (key == "answer") {
             mQuestion.Answer = value;
@@ -305,12 +371,17 @@ private:
     {
         Question& q = mQuestion;
         if (!mQuestionIdGiven) {
-            q.Id = mNextQuestionId;
+            if (mNextQuestionId > kMaxQuestionId) {
+                Fail("question id " + std::to_string(mNextQuestionId) + " (the one after the highest) is not 1 to " +
+                         std::to_string(kMaxQuestionId),
+                     mSectionLine);
+            }
+            q.Id = static_cast<int>(mNextQuestionId);
         }
-        if (q.Id <= 0 || !mQuestionIds.insert(q.Id).second) {
-            Fail("question id " + std::to_string(q.Id) + " is not positive or given twice", mSectionLine);
+        if (!mQuestionIds.insert(q.Id).second) {
+            Fail("question id " + std::to_string(q.Id) + " is given twice", mSectionLine);
         }
-        mNextQuestionId = std::max(mNextQuestionId, q.Id + 1);
+        mNextQuestionId = std::max(mNextQuestionId, std::int64_t{q.Id} + 1);
         if (q.Chapter <= 0) {
             Fail("a question needs a chapter of 1 or more", mSectionLine);
         }
@@ -368,8 +439,8 @@ private:
     ExamModel mModel;
     Question mQuestion;
     bool mQuestionIdGiven = false;
-    int mNextQuestionId = 1;
-    std::set<int> mQuestionIds;
+    std::int64_t mNextQuestionId = 1;
+    std::set<std::int64_t> mQuestionIds;
     KeySlot mKey;
 };
 
@@ -389,6 +460,54 @@ std::vector<Chapter> DefaultChapters()
     return {{1, "职业道德、法规A模块"}, {2, "车身修复F模块"}, {3, "车身涂装G模块"}};
 }
 
+std::string ReadPicture(const std::filesystem::path& file, std::string* bytes)
+{
+    // Only a regular file (or a link to one) is read: opening a FIFO waits for a writer forever,
+    // and a device or folder is no picture.
+    struct stat info {};
+    if (::stat(file.c_str(), &info) != 0) {
+        return errno == ENOENT ? "does not exist" : ReadError();
+    }
+    if (const char* kind = NotARegularFile(info.st_mode)) {
+        return kind;
+    }
+    // The name may be given to something else between the look and the open: the open does not
+    // wait on a FIFO, and what was opened is looked at again.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return ReadError();
+    }
+    const FdCloser closer(fd);
+    if (::fstat(fd, &info) != 0) {
+        return ReadError();
+    }
+    if (const char* kind = NotARegularFile(info.st_mode)) {
+        return kind;
+    }
+    if (info.st_size == 0) {
+        return "is empty";
+    }
+    if (bytes == nullptr) {
+        return {};
+    }
+    bytes->clear();
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            return ReadError();
+        }
+        if (got == 0) {
+            break;
+        }
+        bytes->append(buffer, static_cast<std::size_t>(got));
+    }
+    return bytes->empty() ? "is empty" : "";
+}
+
 Source ParseSource(std::string_view text, const std::filesystem::path& baseDir, const std::string& origin)
 {
     return Parser(text, baseDir, origin).Run();
@@ -406,6 +525,13 @@ Source ParseSourceFile(const std::filesystem::path& file)
 
 namespace {
 
+// The scoring sums a paper's points in 16 bits.
+constexpr double kMinScore = -32768;
+constexpr double kMaxScore = 32767;
+
+// The trades the program's trade chooser offers, as it stores them in Exam_Model.ApplyType.
+constexpr const char* kChooserTrades[] = {"钣金（车身修复）技术人员", "涂漆（车身涂装）技术人员"};
+
 std::string NumberText(double value)
 {
     std::ostringstream text;
@@ -416,7 +542,7 @@ std::string NumberText(double value)
 
 } // namespace
 
-void CheckSource(const Source& source)
+std::vector<std::string> CheckSource(const Source& source)
 {
     const auto fail = [&source](int line, const std::string& message) {
         throw BankError(source.Origin + ":" + std::to_string(line > 0 ? line : 1) + ": " + message);
@@ -465,11 +591,16 @@ void CheckSource(const Source& source)
             if (quota.Type < 1 || quota.Type > 3) {
                 fail(quota.Line, "quota type " + std::to_string(quota.Type) + " is not 1, 2 or 3");
             }
+            // Every row is stored, also a second row of a chapter and type that never draws, and
+            // whole points as a 64-bit integer: points beyond the score are a mistake in any row.
+            if (quota.Points < kMinScore || quota.Points > kMaxScore) {
+                fail(quota.Line,
+                     "quota points " + NumberText(quota.Points) + " are beyond the score's -32768 to 32767");
+            }
         }
-        if (model.Status != 1) {
-            continue; // never read by the program
-        }
-        anyActive = true;
+        // The program reads only active models, but a model is made active in the bank itself; one
+        // that could not give a paper then must not be waiting there.
+        anyActive = anyActive || model.Status == 1;
         if (model.ExamTime < 1 || model.ExamTime > 546) {
             fail(model.TimeLine > 0 ? model.TimeLine : model.Line,
                  "exam time " + std::to_string(model.ExamTime) + " is not 1 to 546 minutes");
@@ -503,15 +634,28 @@ void CheckSource(const Source& source)
             fail(model.Line, "a paper of model " + model.Model + " holds " + std::to_string(questions) +
                                  " questions, beyond 32767");
         }
-        if (std::nearbyint(gained) > 32767 || std::nearbyint(lost) < -32768) {
+        if (std::nearbyint(gained) > kMaxScore || std::nearbyint(lost) < kMinScore) {
             fail(model.Line, "a paper of model " + model.Model + " holds " +
-                                 NumberText(std::nearbyint(gained) > 32767 ? gained : lost) +
+                                 NumberText(std::nearbyint(gained) > kMaxScore ? gained : lost) +
                                  " points, beyond the score's -32768 to 32767");
         }
     }
     if (!anyActive) {
         fail(1, "the source holds no active exam model");
     }
+    // A source for one trade only is plausible (a test bank, a trade's own bank), so this is said
+    // rather than refused.
+    std::vector<std::string> warnings;
+    for (const char* trade : kChooserTrades) {
+        const bool active = std::any_of(source.Models.begin(), source.Models.end(), [trade](const ExamModel& model) {
+            return model.Status == 1 && model.Trade == trade;
+        });
+        if (!active) {
+            warnings.push_back(source.Origin + ": no active exam model for the trade " + trade +
+                               ": the program offers it, but a mock exam of it can get no paper");
+        }
+    }
+    return warnings;
 }
 
 } // namespace Bank

@@ -89,19 +89,29 @@ std::vector<KeySlot> DefaultKeySlots();
 // The three competition modules.
 std::vector<Chapter> DefaultChapters();
 
-// Parses source text; pictures are resolved against baseDir. `origin` names the text in messages.
-// Refuses, besides mistakes of form, a question text or option outside code page 936 (it could not
-// be enciphered as the program deciphers it) and a picture that is missing, a folder or empty.
+// Parses source text (lines end in CR LF, LF or CR); pictures are resolved against baseDir. `origin`
+// names the text in messages. Refuses, besides mistakes of form, a NUL character anywhere; a question
+// text or option outside code page 936 (it could not be enciphered as the program deciphers it) or
+// of 65536 characters or more as the program reads it back (it would keep the text it showed
+// before); a question id outside 1 to 2147483647; and a picture that is missing, empty or not a
+// regular file (a link to one is fine).
 Source ParseSource(std::string_view text, const std::filesystem::path& baseDir, const std::string& origin = "source");
 Source ParseSourceFile(const std::filesystem::path& file);
+
+// Reads a picture into *bytes (only looks when bytes is null) without ever waiting on a FIFO.
+// Returns what is wrong with the file ("does not exist", "is a folder", "is empty", ...), or the
+// empty text when it is a readable, non-empty regular file.
+std::string ReadPicture(const std::filesystem::path& file, std::string* bytes);
 
 // Refuses a source whose bank the program would refuse or misread (the tests build such banks on
 // purpose, qkm-bank never does): no question or no active model; chapters not numbered 1 to n (the
 // program counts them); a question or quota of a chapter not listed; a quota type other than 1 to
-// 3; two models of one id (their quotas would merge); a model id that is not a whole number; and,
-// for the active models the program reads, an exam time outside 1 to 546 minutes, no quota, a quota
-// asking for fewer than one or more questions than its chapter and type hold, or a paper whose
-// points overflow the 16-bit score. Throws BankError "origin:line: what is wrong".
-void CheckSource(const Source& source);
+// 3; two models of one id (their quotas would merge); a model id that is not a whole number; quota
+// points beyond the score's 16 bits; and, for every model, active or not (a model is made active in
+// the bank without qkm-bank), an exam time outside 1 to 546 minutes, no quota, a quota asking for
+// fewer than one or more questions than its chapter and type hold, or a paper whose points overflow
+// the 16-bit score. Throws BankError "origin:line: what is wrong". Returns warnings, each
+// "origin: what": a trade the program offers that has no active model, so gets no paper.
+std::vector<std::string> CheckSource(const Source& source);
 
 } // namespace Bank

@@ -24,7 +24,9 @@ int main(int argc, char** argv)
     try {
         if (std::strcmp(argv[1], "build") == 0 && argc == 4) {
             const Bank::Source source = Bank::ParseSourceFile(argv[2]);
-            Bank::CheckSource(source);
+            for (const std::string& warning : Bank::CheckSource(source)) {
+                std::cerr << "qkm-bank: warning: " << warning << "\n";
+            }
             Bank::Build(source, argv[3]);
             std::cout << argv[3] << ": " << source.Questions.size() << " questions, " << source.Models.size()
                       << " exam models\n";

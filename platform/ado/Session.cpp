@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace Ado {
@@ -22,9 +23,10 @@ using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
 
 // An error of the file rather than of the statement (read-only, unreadable, damaged, full) names
 // the file, as the errors at the open do: which file is what the person at the screen must know.
-[[noreturn]] void RaiseEngineError(sqlite3* db, long number)
+// A table missing is the file's fault too: the program's statements name only tables a bank has,
+// so a file without one is not the bank it should be.
+bool IsFileFault(sqlite3* db)
 {
-    QString message = QString::fromUtf8(sqlite3_errmsg(db));
     switch (sqlite3_errcode(db) & 0xff) {
     case SQLITE_READONLY:
     case SQLITE_IOERR:
@@ -33,12 +35,17 @@ using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
     case SQLITE_FULL:
     case SQLITE_CANTOPEN:
     case SQLITE_PERM:
-        if (const char* file = sqlite3_db_filename(db, "main"); file != nullptr && *file != '\0') {
-            message += QStringLiteral(": ") + QString::fromUtf8(file);
-        }
-        break;
+        return true;
     default:
-        break;
+        return std::strncmp(sqlite3_errmsg(db), "no such table", 13) == 0;
+    }
+}
+
+[[noreturn]] void RaiseEngineError(sqlite3* db, long number)
+{
+    QString message = QString::fromUtf8(sqlite3_errmsg(db));
+    if (const char* file = sqlite3_db_filename(db, "main"); IsFileFault(db) && file != nullptr && *file != '\0') {
+        message += QStringLiteral(": ") + QString::fromUtf8(file);
     }
     throw RuntimeError(number, message);
 }
@@ -155,11 +162,37 @@ sqlite3* TakeIdle(const QByteArray& path, const QString& password)
     return db;
 }
 
+// What a file that is not a regular one is, in the error that refuses it; nullptr for a regular
+// file or one that cannot be looked at (the engine's open then says why).
+const char* NotARegularFile(const QByteArray& path)
+{
+    struct stat info {};
+    if (::stat(path.constData(), &info) != 0 || S_ISREG(info.st_mode)) {
+        return nullptr;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        return "a folder";
+    }
+    if (S_ISFIFO(info.st_mode)) {
+        return "a FIFO";
+    }
+    if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode)) {
+        return "a device";
+    }
+    return "a special file";
+}
+
 } // namespace
 
 std::shared_ptr<Session> Session::Open(const QString& path, const QString& password, int lockTimeout)
 {
     const QByteArray localPath = path.toUtf8();
+    // Looked at before the engine opens it: the engine would wait on a FIFO forever, and take a
+    // device such as /dev/zero (of size 0) for an empty database that fails later on a missing table.
+    if (const char* kind = NotARegularFile(localPath)) {
+        throw RuntimeError(ProviderError,
+                           QStringLiteral("file is %1, not a database: ").arg(QLatin1String(kind)) + path);
+    }
     if (sqlite3* reused = TakeIdle(localPath, password)) {
         std::shared_ptr<Session> session(new Session(reused));
         session->mPath = localPath;

@@ -17,6 +17,8 @@
 
 #include <map>
 
+#include <sys/stat.h>
+
 namespace {
 
 using namespace ModSystem;
@@ -44,64 +46,7 @@ TEST(BankSourceTest, MistakesAreReportedWithTheirLine)
     EXPECT_EQ(ParseError("[questions]\n"), "bank.txt:1: unknown section [questions]");
     EXPECT_EQ(ParseError("[question]\nid = 4\nchapter = 1\ntype = 1\ntext = a\nanswer = 1\n"
                          "[question]\nid = 4\nchapter = 1\ntype = 1\ntext = b\nanswer = 1\n"),
-              "bank.txt:7: question id 4 is not positive or given twice");
-}
-
-// What the program would refuse or misread, refused before anything is written, at the line at fault.
-std::string CheckError(const std::string& text)
-{
-    try {
-        Bank::CheckSource(Bank::ParseSource(
-            text, QFile::encodeName(qkmtest::BankFixture::DataPath(QString())).toStdString(), "bank.txt"));
-    } catch (const Bank::BankError& e) {
-        return e.what();
-    }
-    return "no error";
-}
-
-TEST(BankSourceTest, SourcesTheProgramWouldRefuseOrMisreadAreRefusedAtTheirLine)
-{
-    const std::string valid = "[chapter]\nid = 1\nname = A\n[chapter]\nid = 2\nname = B\n"  // lines 1-6
-                              "[model]\ntrade = T\nmodel = 1\ntime = 60\nquota = 1 1 2 1\n" // lines 7-11
-                              "[question]\nchapter = 1\ntype = 1\ntext = q\nanswer = 1\n";  // lines 12-16
-    const auto with = [&valid](const std::string& from, const std::string& to) {
-        std::string text = valid;
-        const std::size_t at = text.find(from);
-        EXPECT_NE(at, std::string::npos) << from;
-        return at == std::string::npos ? text : text.replace(at, from.size(), to);
-    };
-    EXPECT_EQ(CheckError(valid), "no error");
-    const struct {
-        std::string text;
-        std::string error;
-    } cases[] = {
-        {with("quota = 1 1 2 1", "quota = 3 1 2 1"), "bank.txt:11: quota chapter 3 is not in the chapter list"},
-        {with("quota = 1 1 2 1", "quota = 1 4 2 1"), "bank.txt:11: quota type 4 is not 1, 2 or 3"},
-        {with("quota = 1 1 2 1", "quota = 1 1 2 2"),
-         "bank.txt:11: the quota asks for 2 questions of chapter 1, type 1; the source has 1"},
-        {with("quota = 1 1 2 1", "quota = 1 1 2 0"), "bank.txt:11: a quota asks for 1 question or more"},
-        {with("quota = 1 1 2 1", "quota = 1 1 inf 1"), "bank.txt:11: quota points is not a number: \"inf\""},
-        {with("quota = 1 1 2 1", "quota = 1 1 40000 1"),
-         "bank.txt:7: a paper of model 1 holds 40000 points, beyond the score's -32768 to 32767"},
-        {with("quota = 1 1 2 1\n", ""), "bank.txt:7: model 1 has no quota"},
-        {with("model = 1", "model = X1"), "bank.txt:9: model id \"X1\" is not a whole number"},
-        {with("time = 60", "time = 547"), "bank.txt:10: exam time 547 is not 1 to 546 minutes"},
-        {with("time = 60\n", ""), "bank.txt:7: exam time 0 is not 1 to 546 minutes"},
-        {valid + "[model]\ntrade = U\nmodel = 1\nstatus = 0\n",
-         "bank.txt:19: model id 1 is already used by the model at line 7"},
-        {with("chapter = 1\ntype", "chapter = 3\ntype"),
-         "bank.txt:13: question 1: chapter 3 is not in the chapter list"},
-        {with("id = 2", "id = 3"), "bank.txt:5: chapter 3 leaves a gap: chapters are numbered 1 to 2"},
-        {"", "bank.txt:1: the source holds no question"},
-        {with("trade = T", "trade = T\nstatus = 0"), "bank.txt:1: the source holds no active exam model"},
-        {valid + "picture = pictures/none.png\n", "bank.txt:17: picture pictures/none.png does not exist"},
-        {valid + "picture = pictures\n", "bank.txt:17: picture pictures is a folder"},
-        {with("text = q", "text = 😀"), "bank.txt:15: text holds characters outside code page 936: 😀"},
-        {with("text = q", "text = q\noption = 한"), "bank.txt:16: option holds characters outside code page 936: 한"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(CheckError(c.text), c.error) << c.text;
-    }
+              "bank.txt:7: question id 4 is given twice");
 }
 
 TEST(BankSourceTest, DefaultsFillWhatTheSourceLeavesOut)
@@ -151,9 +96,11 @@ QByteArray FileBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-// qkm-bank itself: a source it refuses ends it with status 1 and the file and line at fault, keeping
-// the bank that was there; a build removes what builds killed midway left, but not a running one's.
-TEST(BankBuildTest, ToolRefusesKeepingTheOldBankAndClearsKilledBuilds)
+// qkm-bank refuses a source whose bank the program would refuse or misread, or that it could not
+// read without waiting forever: status 1, the file and line at fault, and the bank that was there
+// kept byte for byte. What it accepts it builds, and it warns of a trade the program offers that
+// would get no paper. A build removes what builds killed midway left, but not a running one's.
+TEST(BankBuildTest, ToolRefusesWhatTheProgramWouldMisreadKeepingTheOldBankAndClearsKilledBuilds)
 {
     QTemporaryDir dir;
     const QString source = dir.filePath(QStringLiteral("bank.txt"));
@@ -163,35 +110,151 @@ TEST(BankBuildTest, ToolRefusesKeepingTheOldBankAndClearsKilledBuilds)
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
     };
-    const auto run = [&](QString* errors) {
+    const QString pictures = dir.filePath(QStringLiteral("pictures"));
+    ASSERT_TRUE(QDir().mkdir(pictures));
+    ASSERT_TRUE(QFile::copy(qkmtest::BankFixture::DataPath(QStringLiteral("pictures/weld.png")),
+                            pictures + QStringLiteral("/weld.png")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pictures + QStringLiteral("/pipe.png")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(pictures + QStringLiteral("/pipe.png"), pictures + QStringLiteral("/pipelink.png")));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), pictures + QStringLiteral("/zero.png")));
+    ASSERT_TRUE(QFile::link(pictures + QStringLiteral("/weld.png"), pictures + QStringLiteral("/link.png")));
+
+    // A tool that hangs is stopped and reported rather than holding the suite.
+    const auto run = [&](const std::string& text, QString* errors) {
+        write(source, QByteArray::fromStdString(text));
         QProcess tool;
         tool.start(QStringLiteral(QKM_BANK_TOOL), {QStringLiteral("build"), source, bank});
-        EXPECT_TRUE(tool.waitForFinished(60000));
+        if (!tool.waitForFinished(60000)) {
+            tool.kill();
+            tool.waitForFinished();
+            *errors = QStringLiteral("<hangs>");
+            return -1;
+        }
         *errors = QString::fromUtf8(tool.readAllStandardError());
         return tool.exitCode();
     };
-    const QByteArray valid = "[model]\ntrade = T\nmodel = 1\ntime = 60\nquota = 1 1 2 1\n"
-                             "[question]\nchapter = 1\ntype = 1\ntext = q\nanswer = 1\n";
-    write(source, valid);
+    const auto warning = [&source](const char16_t* trade) {
+        return QStringLiteral("qkm-bank: warning: %1: no active exam model for the trade %2: the program offers it, "
+                              "but a mock exam of it can get no paper\n")
+            .arg(source, QString::fromUtf16(trade));
+    };
+    const QString bothWarnings = warning(TradeSheetMetal) + warning(TradePainting);
+
+    const std::string valid = "[chapter]\nid = 1\nname = A\n[chapter]\nid = 2\nname = B\n"  // lines 1-6
+                              "[model]\ntrade = T\nmodel = 1\ntime = 60\nquota = 1 1 2 1\n" // lines 7-11
+                              "[question]\nchapter = 1\ntype = 1\ntext = q\nanswer = 1\n";  // lines 12-16
+    const auto with = [&valid](const std::string& from, const std::string& to) {
+        std::string text = valid;
+        const std::size_t at = text.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        return at == std::string::npos ? text : text.replace(at, from.size(), to);
+    };
+    const auto lineEnds = [](std::string text, const std::string& end) {
+        for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + end.size())) {
+            text.replace(at, 1, end);
+        }
+        return text;
+    };
+    std::string manyCharacters;
+    for (int i = 0; i < 65536; ++i) {
+        manyCharacters += "题";
+    }
+
     const QString killed = bank + QStringLiteral(".building-999999999");
     const QString running = bank + QStringLiteral(".building-1");
     write(killed, QByteArray(4096, 'x'));
     write(running, QByteArray(4096, 'x'));
     QString errors;
-    ASSERT_EQ(run(&errors), 0) << errors.toStdString();
+    ASSERT_EQ(run(valid, &errors), 0) << errors.toStdString();
+    EXPECT_EQ(errors, bothWarnings);
     EXPECT_FALSE(QFile::exists(killed));
     EXPECT_TRUE(QFile::exists(running));
-    const QByteArray built = FileBytes(bank);
+    QByteArray built = FileBytes(bank);
 
-    write(source, QByteArray(valid).replace("quota = 1 1 2 1", "quota = 1 1 2 5"));
-    EXPECT_EQ(run(&errors), 1);
-    EXPECT_EQ(errors, QStringLiteral("qkm-bank: %1:5: the quota asks for 5 questions of chapter 1, type 1; the source "
-                                     "has 1\n")
-                          .arg(source));
-    write(source, QByteArray());
-    EXPECT_EQ(run(&errors), 1);
-    EXPECT_EQ(errors, QStringLiteral("qkm-bank: %1:1: the source holds no question\n").arg(source));
-    EXPECT_EQ(FileBytes(bank), built);
+    // An empty error: the source is accepted (and the bank rebuilt).
+    const struct {
+        std::string text;
+        std::string error;
+    } cases[] = {
+        {with("quota = 1 1 2 1", "quota = 3 1 2 1"), "bank.txt:11: quota chapter 3 is not in the chapter list"},
+        {with("quota = 1 1 2 1", "quota = 1 4 2 1"), "bank.txt:11: quota type 4 is not 1, 2 or 3"},
+        {with("quota = 1 1 2 1", "quota = 1 1 2 2"),
+         "bank.txt:11: the quota asks for 2 questions of chapter 1, type 1; the source has 1"},
+        {with("quota = 1 1 2 1", "quota = 1 1 2 0"), "bank.txt:11: a quota asks for 1 question or more"},
+        {with("quota = 1 1 2 1", "quota = 1 1 inf 1"), "bank.txt:11: quota points is not a number: \"inf\""},
+        {with("quota = 1 1 2 1", "quota = 1 1 20000 1\nquota = 2 1 20000 1") +
+             "[question]\nchapter = 2\ntype = 1\ntext = r\nanswer = 1\n",
+         "bank.txt:7: a paper of model 1 holds 40000 points, beyond the score's -32768 to 32767"},
+        {with("quota = 1 1 2 1", "quota = 1 1 2 1\nquota = 1 1 1e300 1"),
+         "bank.txt:12: quota points 1e+300 are beyond the score's -32768 to 32767"},
+        {with("quota = 1 1 2 1\n", ""), "bank.txt:7: model 1 has no quota"},
+        {with("model = 1", "model = X1"), "bank.txt:9: model id \"X1\" is not a whole number"},
+        {with("time = 60", "time = 547"), "bank.txt:10: exam time 547 is not 1 to 546 minutes"},
+        {with("time = 60\n", ""), "bank.txt:7: exam time 0 is not 1 to 546 minutes"},
+        {valid + "[model]\ntrade = U\nmodel = 1\nstatus = 0\n",
+         "bank.txt:19: model id 1 is already used by the model at line 7"},
+        // An inactive model is checked as an active one: it is made active in the bank itself.
+        {valid + "[model]\ntrade = U\nmodel = 2\nstatus = 0\ntime = 60\nquota = 1 1 1e300 1\n",
+         "bank.txt:22: quota points 1e+300 are beyond the score's -32768 to 32767"},
+        {valid + "[model]\ntrade = U\nmodel = 2\nstatus = 0\ntime = 60\nquota = 1 1 2 -5\n",
+         "bank.txt:22: a quota asks for 1 question or more"},
+        {valid + "[model]\ntrade = U\nmodel = 2\nstatus = 0\ntime = 60\nquota = 1 1 2 9\n",
+         "bank.txt:22: the quota asks for 9 questions of chapter 1, type 1; the source has 1"},
+        {with("chapter = 1\ntype", "chapter = 3\ntype"),
+         "bank.txt:13: question 1: chapter 3 is not in the chapter list"},
+        {with("id = 2", "id = 3"), "bank.txt:5: chapter 3 leaves a gap: chapters are numbered 1 to 2"},
+        {"", "bank.txt:1: the source holds no question"},
+        {with("trade = T", "trade = T\nstatus = 0"), "bank.txt:1: the source holds no active exam model"},
+        {with("[question]\n", "[question]\nid = 2147483647\n"), ""},
+        {with("[question]\n", "[question]\nid = 2147483648\n"),
+         "bank.txt:13: question id 2147483648 is not 1 to 2147483647"},
+        {with("[question]\n", "[question]\nid = 2147483647\n") + "[question]\nchapter = 1\ntype = 1\ntext = r\n"
+                                                                 "answer = 1\n",
+         "bank.txt:18: question id 2147483648 (the one after the highest) is not 1 to 2147483647"},
+        // Pictures: only a regular file is read, also through a link.
+        {valid + "picture = pictures/none.png\n", "bank.txt:17: picture pictures/none.png does not exist"},
+        {valid + "picture = pictures\n", "bank.txt:17: picture pictures is a folder"},
+        {valid + "picture = pictures/pipe.png\n",
+         "bank.txt:17: picture pictures/pipe.png is a FIFO, not a regular file"},
+        {valid + "picture = pictures/pipelink.png\n",
+         "bank.txt:17: picture pictures/pipelink.png is a FIFO, not a regular file"},
+        {valid + "picture = pictures/zero.png\n",
+         "bank.txt:17: picture pictures/zero.png is a device, not a regular file"},
+        {valid + "picture = pictures/link.png\n", ""},
+        // Texts the exam screen would misread: its length limit counts the padding's NULs.
+        {with("text = q", "text = 😀"), "bank.txt:15: text holds characters outside code page 936: 😀"},
+        {with("text = q", "text = q\noption = 한"), "bank.txt:16: option holds characters outside code page 936: 한"},
+        {with("text = q", std::string("text = q\0r", 10)),
+         "bank.txt:15: the line holds a NUL character; the source must be UTF-8 text"},
+        {with("text = q", "text = " + std::string(65504, 'x')), ""},
+        {with("text = q", "text = " + std::string(65505, 'x')),
+         "bank.txt:15: text is 65536 characters as the program reads it (padding included); it shows only texts "
+         "below 65536"},
+        {with("text = q", "text = q\noption = " + manyCharacters),
+         "bank.txt:16: option is 65536 characters as the program reads it (padding included); it shows only texts "
+         "below 65536"},
+        // Line ends CR LF, LF or CR alone, counted alike.
+        {lineEnds(valid, "\r"), ""},
+        {lineEnds(with("quota = 1 1 2 1", "quota = 1 1 2 2"), "\r"),
+         "bank.txt:11: the quota asks for 2 questions of chapter 1, type 1; the source has 1"},
+        {lineEnds(with("time = 60", "time = 547"), "\r\n"), "bank.txt:10: exam time 547 is not 1 to 546 minutes"},
+    };
+    for (const auto& c : cases) {
+        const int status = run(c.text, &errors);
+        if (c.error.empty()) {
+            EXPECT_EQ(status, 0) << errors.toStdString();
+            EXPECT_EQ(errors, bothWarnings);
+            built = FileBytes(bank);
+            continue;
+        }
+        EXPECT_EQ(status, 1) << c.error;
+        EXPECT_EQ(errors, QStringLiteral("qkm-bank: ") + dir.path() + u'/' + QString::fromStdString(c.error) + u'\n');
+        EXPECT_TRUE(FileBytes(bank) == built) << "the bank changed: " << c.error;
+    }
+
+    // A source of one trade builds, with a warning naming the other.
+    ASSERT_EQ(run(with("trade = T", "trade = " + QString::fromUtf16(TradeSheetMetal).toStdString()), &errors), 0);
+    EXPECT_EQ(errors, warning(TradePainting));
 }
 
 TEST(BankBuildTest, ListingDecipherssTextsAndRefusesOtherFiles)

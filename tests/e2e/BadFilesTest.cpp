@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <ostream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace e2e;
@@ -56,6 +57,25 @@ const BadBank kBadBanks[] = {
      "is not a database"},
     // The cipher cannot tell a wrong password from a file that is no database at all.
     {"WrongPassword", Rekey, "is not a database"},
+    // Not regular files: refused before the engine reads them (it would wait on a FIFO for ever).
+    {"DeviceLink",
+     [](ProgramFolder& f) {
+         ASSERT_TRUE(QFile::remove(f.Bank()));
+         ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), f.Bank()));
+     },
+     "file is a device, not a database"},
+    {"Fifo",
+     [](ProgramFolder& f) {
+         ASSERT_TRUE(QFile::remove(f.Bank()));
+         ASSERT_EQ(::mkfifo(QFile::encodeName(f.Bank()).constData(), 0600), 0);
+     },
+     "file is a FIFO, not a database"},
+    {"Folder",
+     [](ProgramFolder& f) {
+         ASSERT_TRUE(QFile::remove(f.Bank()));
+         ASSERT_TRUE(QDir().mkdir(f.Bank()));
+     },
+     "file is a folder, not a database"},
 };
 
 // Named in test lists by its name rather than its bytes.

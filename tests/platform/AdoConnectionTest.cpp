@@ -14,6 +14,8 @@
 #include <chrono>
 #include <thread>
 
+#include <sys/stat.h>
+
 using namespace Ado;
 
 namespace {
@@ -98,6 +100,8 @@ TEST_F(AdoConnectionTest, MissingFileRaisesAndIsNotCreated)
     EXPECT_EQ(connection.State(), adStateClosed);
 }
 
+// What is no database is refused at the open, by name; a FIFO is not waited on, a device is not
+// taken for an empty database.
 TEST_F(AdoConnectionTest, FileThatIsNoDatabaseRaises)
 {
     const QString path = mDir.filePath(QStringLiteral("Text.DLL"));
@@ -105,9 +109,27 @@ TEST_F(AdoConnectionTest, FileThatIsNoDatabaseRaises)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(QByteArray(4096, 'x'));
     file.close();
+    const QString zero = mDir.filePath(QStringLiteral("Zero.DLL"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
+    const QString fifo = mDir.filePath(QStringLiteral("Fifo.DLL"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString folder = mDir.filePath(QStringLiteral("Folder.DLL"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const struct {
+        QString Path;
+        QString Message;
+    } cases[] = {
+        {path, QStringLiteral("file is encrypted or is not a database: ") + path},
+        {zero, QStringLiteral("file is a device, not a database: ") + zero},
+        {fifo, QStringLiteral("file is a FIFO, not a database: ") + fifo},
+        {folder, QStringLiteral("file is a folder, not a database: ") + folder},
+    };
     Connection connection;
-    EXPECT_EQ(ErrorOf([&] { connection.Open(adotest::ConnectionString(path)); }), ProviderError);
-    EXPECT_EQ(connection.State(), adStateClosed);
+    for (const auto& c : cases) {
+        EXPECT_EQ(ErrorOf([&] { connection.Open(adotest::ConnectionString(c.Path)); }), ProviderError);
+        EXPECT_EQ(mLastMessage.toStdString(), c.Message.toStdString());
+        EXPECT_EQ(connection.State(), adStateClosed);
+    }
 }
 
 TEST_F(AdoConnectionTest, ConnectionStringKeysIgnoreCaseBlanksAndQuotes)
@@ -204,8 +226,11 @@ TEST_F(AdoConnectionTest, FileErrorsOfStatementsNameTheFile)
     EXPECT_TRUE(mLastMessage.startsWith(QStringLiteral("attempt to write a readonly database: ")))
         << mLastMessage.toStdString();
     EXPECT_TRUE(mLastMessage.endsWith(QStringLiteral("/QKMExam_L.DLL"))) << mLastMessage.toStdString();
-    // A mistake in the statement is the statement's, not the file's.
+    // A table missing is the file's: the program names only tables a bank has. A statement the
+    // engine cannot read is the statement's mistake, not the file's.
     EXPECT_EQ(ErrorOf([&] { connection.Execute(QStringLiteral("Select * From Exam_Nothing")); }), CommandTextError);
+    EXPECT_EQ(mLastMessage.toStdString(), (QStringLiteral("no such table: Exam_Nothing: ") + mPath).toStdString());
+    EXPECT_EQ(ErrorOf([&] { connection.Execute(QStringLiteral("Select * Exam_Theme")); }), CommandTextError);
     EXPECT_FALSE(mLastMessage.contains(QStringLiteral("QKMExam_L.DLL"))) << mLastMessage.toStdString();
 }
 
