@@ -3,8 +3,10 @@
 #include "AppResources.h"
 #include "DefaultForms.h"
 
+#include <App.h>
 #include <CipherNotifier.h>
 #include <DisplaySettings.h>
+#include <FolderLock.h>
 #include <MsgBox.h>
 #include <QuBootProgres.h>
 #include <QuButton.h>
@@ -12,6 +14,7 @@
 #include <Runtime.h>
 
 #include <QApplication>
+#include <QDir>
 
 #include <string_view>
 
@@ -23,6 +26,20 @@ int main(int argc, char** argv)
     QuButton::Register();
     QuXPProgress::Register();
     QuBootProgres::Register();
+
+    // One program per folder: a second one would generate its paper over the first one's, which
+    // deletes the first candidate's answers and mixes the two exams. The lock lives as long as the
+    // process, past main's return; a folder that cannot be locked (missing, unreadable) is left to
+    // the messages that name its missing files.
+    static const FolderLock folderLock(App::Path());
+    if (folderLock.Result() == FolderLock::State::HeldElsewhere) {
+        RunGuarded([] {
+            MsgBox(QStringLiteral("考试练习系统已在此文件夹中运行，不能再次启动：\r\n") +
+                       QDir::toNativeSeparators(App::Path()),
+                   vbOKOnly, QStringLiteral("提示"));
+        });
+        return 1;
+    }
 
     SetCipherNotifier([](std::u16string_view text) {
         MsgBox(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));

@@ -16,6 +16,8 @@
 #include <Timer.h>
 
 #include <QDate>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QTest>
 #include <QTimer>
 
@@ -25,6 +27,40 @@ namespace {
 
 using namespace ModSystem;
 using namespace qkmtest;
+
+// Each paint of the answer label where the bank did not hold what it showed. A mark that changes
+// repaints at once, and a program killed between a painted answer and its storing loses an answer
+// the candidate saw.
+class AnswerPaintedUnstored : public QObject {
+public:
+    AnswerPaintedUnstored(Label& label, const BankFixture& bank, int examId)
+        : mLabel(label), mBank(bank), mExamId(examId)
+    {
+        label.hWnd()->installEventFilter(this);
+    }
+    ~AnswerPaintedUnstored() override
+    {
+        if (QWidget* window = mLabel.hWnd()) {
+            window->removeEventFilter(this);
+        }
+    }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            const QString shown = mLabel.Caption().trimmed();
+            if (StudentAnswerOf(mBank, mExamId) != (shown.isEmpty() ? QStringLiteral("<Null>") : Stored(shown))) {
+                Shown << shown;
+            }
+        }
+        return false;
+    }
+    QStringList Shown;
+
+private:
+    Label& mLabel;
+    const BankFixture& mBank;
+    int mExamId;
+};
 
 class ExamScreenTest : public ::testing::Test {
 protected:
@@ -98,8 +134,13 @@ TEST_F(ExamScreenTest, AMockExamByMouseStoresEveryAnswerAndIsScoredOnceHandedIn)
     // The clock is driven tick by tick below, through its own handler.
     exam.Control<Timer>(QStringLiteral("Timer1")).SetEnabled(false);
 
-    // A true/false question: each click replaces the answer, stored enciphered at once.
+    // A true/false question: each click replaces the answer, stored enciphered at once, before the
+    // screen shows it.
+    auto unstored =
+        std::make_unique<AnswerPaintedUnstored>(exam.Control<Label>(QStringLiteral("LabStAswS")), mProgram, 1);
     ClickControl(Option(2));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(unstored->Shown, QStringList()) << "painted before it was stored";
     EXPECT_EQ(Answer(), QStringLiteral("2"));
     EXPECT_EQ(StudentAnswerOf(mProgram, 1), Stored(QStringLiteral("2")));
     EXPECT_EQ(Number(0).ForeColor(), 0x00008000);
@@ -132,6 +173,7 @@ TEST_F(ExamScreenTest, AMockExamByMouseStoresEveryAnswerAndIsScoredOnceHandedIn)
     SaveFormPng(exam, QStringLiteral("FrmExam-mock-exam-multiple-choice"));
 
     // Delete takes the highest digit each time, down to Null.
+    unstored = std::make_unique<AnswerPaintedUnstored>(exam.Control<Label>(QStringLiteral("LabStAswS")), mProgram, 41);
     auto& del = exam.Control<QuButton>(QStringLiteral("CmdDelSAsw"));
     ClickControl(del);
     EXPECT_EQ(Answer(), QStringLiteral("13"));
@@ -140,6 +182,9 @@ TEST_F(ExamScreenTest, AMockExamByMouseStoresEveryAnswerAndIsScoredOnceHandedIn)
     ClickControl(del);
     EXPECT_EQ(Answer(), QString());
     EXPECT_EQ(StudentAnswerOf(mProgram, 41), QStringLiteral("<Null>"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(unstored->Shown, QStringList()) << "painted before it was stored";
+    unstored.reset();
     EXPECT_EQ(Number(40).ForeColor(), 0x00808080);
     EXPECT_FALSE(Number(40).Font().bold());
     ClickControl(del);

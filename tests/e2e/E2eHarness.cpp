@@ -284,6 +284,9 @@ QString XServer::ClipboardText(int timeoutMs) const
     const Atom clipboard = XInternAtom(display, "CLIPBOARD", False);
     const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
     const Atom property = XInternAtom(display, "QKM_E2E_CLIPBOARD", False);
+    if (!WaitFor([&] { return XGetSelectionOwner(display, clipboard) != 0; }, timeoutMs, 10)) {
+        return {};
+    }
     const ::Window requestor = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
     XConvertSelection(display, clipboard, utf8, property, requestor, CurrentTime);
     XFlush(display);
@@ -309,6 +312,13 @@ QString XServer::ClipboardText(int timeoutMs) const
     XDestroyWindow(display, requestor);
     XFlush(display);
     return text;
+}
+
+void XServer::ClearClipboard() const
+{
+    ::Display* display = X(mDisplay);
+    XSetSelectionOwner(display, XInternAtom(display, "CLIPBOARD", False), 0, CurrentTime);
+    XFlush(display);
 }
 
 // ---------------------------------------------------------------------------------------------

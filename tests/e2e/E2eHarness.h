@@ -62,9 +62,12 @@ public:
     // The pointer position, as the server has it.
     QPoint Pointer() const;
 
-    // The text the owner of the CLIPBOARD selection gives as UTF-8; empty when nobody answers
-    // within timeoutMs.
+    // The text the owner of the CLIPBOARD selection gives as UTF-8; empty when nobody owns it or
+    // answers within timeoutMs. It waits for an owner: after ClearClipboard, for the next copy.
     QString ClipboardText(int timeoutMs = 3000) const;
+    // Leaves the CLIPBOARD selection without an owner, so that the text read next is the next copy's
+    // rather than one from before, whose owner would answer while a program is still handling keys.
+    void ClearClipboard() const;
 
 private:
     pid_t mPid = 0;

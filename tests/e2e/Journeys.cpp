@@ -235,6 +235,7 @@ QString Session::BoxText(const QString& title, const QString& shot)
         ADD_FAILURE() << "no text in the box " << title.toStdString();
         return {};
     }
+    mServer.ClearClipboard();
     mInput.Click(box->Geometry.topLeft() + onText);
     mInput.Key(QStringLiteral("ctrl+a"));
     mInput.Key(QStringLiteral("ctrl+c"));

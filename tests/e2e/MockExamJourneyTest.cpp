@@ -2,8 +2,10 @@
 // default keys, a question left and shown again, an answer changed and shortened, the hand-in asked
 // three times (否 to B and to 交卷, each asked once and the keys the screen's again at once, then 是),
 // the scoring and the results, and a new main menu; the answers and the points checked in the bank.
+// Midway a second program started on the same folder is refused and leaves the folder as it was.
 #include "Journeys.h"
 
+#include <QDir>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -24,6 +26,16 @@ QString KeypadKey(QChar digit)
     return QStringLiteral("KP_") + digit;
 }
 
+// Every file of the program folder with its content.
+std::map<QString, QByteArray> FolderFiles(const ProgramFolder& folder)
+{
+    std::map<QString, QByteArray> files;
+    for (const QString& name : QDir(folder.Path()).entryList(QDir::Files | QDir::Hidden)) {
+        files[name] = folder.Read(name);
+    }
+    return files;
+}
+
 const QRgb kGreenClock = qRgb(0, 0xC0, 0);          // &H0000C000&
 const QRgb kAnsweredMark = qRgb(0, 0x80, 0);        // &H00008000&, the number of an answered question
 const QRgb kCurrentButton = qRgb(0x80, 0xFF, 0xFF); // &H00FFFF80&
@@ -34,6 +46,8 @@ TEST(MockExamJourney, AnsweredByMouseAndKeysHandedInScoredAndBackToTheMenu)
 {
     Session session;
     ASSERT_TRUE(session.Server().Started());
+    // A picture left by an earlier run, as in a folder in use.
+    session.Folder().Write(QStringLiteral("Tivex.dat"), QByteArray("<svg/>"));
     const std::optional<WindowInfo> menu = session.StartToMainMenu();
     ASSERT_TRUE(menu);
 
@@ -100,6 +114,25 @@ TEST(MockExamJourney, AnsweredByMouseAndKeysHandedInScoredAndBackToTheMenu)
     session.Click(options[std::size_t(right4.toInt() - 1)]);
     ASSERT_TRUE(exam.WaitChange(QStringLiteral("LabStAswS"), wrong4)) << "a second option does not replace the first";
     expected[4] = right4;
+
+    // A second program on the same folder is refused before its splash and before it touches a
+    // file: it would have made its own paper over this one.
+    {
+        const std::map<QString, QByteArray> before = FolderFiles(session.Folder());
+        for (const char* name : {"QKMExam_L.DLL", "System.ini", "STheme.cfg", "Tivex.dat"}) {
+            EXPECT_TRUE(before.count(QString::fromLatin1(name))) << name << " is not there to be kept";
+        }
+        Program second(session.Server(), session.Folder(), QStringLiteral("second-program"));
+        const QString text = session.BoxText(kNoticeTitle, QStringLiteral("second-program-refused"));
+        EXPECT_TRUE(text.contains(QStringLiteral("已在此文件夹中运行")) && text.contains(session.Folder().Path()))
+            << text.toStdString() << second.Log().toStdString();
+        EXPECT_FALSE(session.Server().FindWindow(kProgramTitle, kSplashSize)) << "the second program shows its splash";
+        ASSERT_TRUE(session.AnswerBox(kNoticeTitle, QStringLiteral("Return")));
+        ASSERT_TRUE(second.WaitForExit(10000)) << "the second program goes on after 确定";
+        EXPECT_GT(second.ExitCode(), 0) << second.Log().toStdString();
+        EXPECT_TRUE(FolderFiles(session.Folder()) == before) << "the second program changed the folder";
+        ASSERT_TRUE(session.Running().Running());
+    }
 
     // Question 3 shown again by its number: still unanswered, then answered with the keypad.
     const QImage question4 = exam.GrabQuestion();

@@ -1,10 +1,11 @@
 // Form lifecycle: default instances keep their fields across Unload, Load makes fresh controls,
 // an unloaded form leaves nothing of its window behind, modal Show blocks until the form is hidden
 // or unloaded, the last Unload ends the program, and the error guard reports untrapped errors and
-// ends the program.
+// ends the program; one process at a time holds the program folder.
 #include "MsgBoxAnswers.h"
 
 #include <DesignData.h>
+#include <FolderLock.h>
 #include <Form.h>
 #include <Label.h>
 #include <MsgBox.h>
@@ -16,14 +17,22 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QMessageBox>
 #include <QPixmapCache>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <fcntl.h>
+#include <optional>
 #include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -79,6 +88,61 @@ public:
     int mTicks = 0;
     bool mRefuse = false;
     QStringList Events;
+};
+
+// Another process that tries the folder and, when it got it, holds it until it is ended or killed.
+class FolderHolder {
+public:
+    explicit FolderHolder(const QString& folder)
+    {
+        int report[2];
+        int hold[2];
+        if (::pipe(report) != 0 || ::pipe(hold) != 0) {
+            return;
+        }
+        mPid = ::fork();
+        if (mPid == 0) {
+            ::close(report[0]);
+            ::close(hold[1]);
+            const FolderLock lock(folder);
+            const char state = static_cast<char>(lock.Result());
+            char ignored = 0;
+            // Held until the parent closes its end of the pipe or kills this process.
+            const bool told = ::write(report[1], &state, 1) == 1;
+            _exit(told && ::read(hold[0], &ignored, 1) >= 0 ? 0 : 1);
+        }
+        ::close(report[1]);
+        ::close(hold[0]);
+        mHold = hold[1];
+        char state = 0;
+        if (mPid > 0 && ::read(report[0], &state, 1) == 1) {
+            mState = static_cast<FolderLock::State>(state);
+        }
+        ::close(report[0]);
+    }
+    ~FolderHolder() { End(SIGKILL); }
+
+    std::optional<FolderLock::State> State() const { return mState; }
+
+    // 0: the holder ends by itself; otherwise it gets this signal. Returns once it is gone.
+    void End(int signal = 0)
+    {
+        if (mPid <= 0) {
+            return;
+        }
+        if (signal != 0) {
+            ::kill(mPid, signal);
+        }
+        ::close(mHold);
+        int status = 0;
+        ::waitpid(mPid, &status, 0);
+        mPid = 0;
+    }
+
+private:
+    pid_t mPid = 0;
+    int mHold = -1;
+    std::optional<FolderLock::State> mState;
 };
 
 class FormsLifecycle : public ::testing::Test {
@@ -435,6 +499,57 @@ TEST_F(FormsLifecycle, ABoxWhoseFormIsUnloadedMeanwhileGoesWithItAndAnswersNo)
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_FALSE(ProgramEnded());
     next.Unload();
+}
+
+TEST_F(FormsLifecycle, TheProgramFolderIsHeldByOneProcessUntilItEnds)
+{
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const QString folder = root.filePath(QStringLiteral("exam"));
+    const QString other = root.filePath(QStringLiteral("other"));
+    const QString link = root.filePath(QStringLiteral("link"));
+    ASSERT_TRUE(QDir().mkdir(folder) && QDir().mkdir(other));
+    ASSERT_TRUE(QFile::link(folder, link));
+
+    FolderHolder first(folder);
+    ASSERT_EQ(first.State(), FolderLock::State::Held);
+    EXPECT_EQ(FolderHolder(folder).State(), FolderLock::State::HeldElsewhere);
+    EXPECT_EQ(FolderHolder(link).State(), FolderLock::State::HeldElsewhere) << "a link to the folder escapes the lock";
+    EXPECT_EQ(FolderHolder(folder + QStringLiteral("/")).State(), FolderLock::State::HeldElsewhere);
+    EXPECT_EQ(FolderLock(folder).Result(), FolderLock::State::HeldElsewhere);
+    EXPECT_EQ(FolderHolder(other).State(), FolderLock::State::Held);
+    EXPECT_EQ(FolderHolder(root.filePath(QStringLiteral("missing"))).State(), FolderLock::State::NotLockable);
+    EXPECT_TRUE(QDir(folder).isEmpty()) << "the lock left a file behind";
+
+    first.End();
+    FolderHolder second(link);
+    EXPECT_EQ(second.State(), FolderLock::State::Held) << "still held after its holder ended";
+    second.End(SIGKILL);
+    EXPECT_EQ(FolderHolder(folder).State(), FolderLock::State::Held) << "still held after its holder was killed";
+
+    // A program started by the holder does not keep the folder once the holder lets go.
+    pid_t sleeper = 0;
+    {
+        const FolderLock lock(folder);
+        ASSERT_EQ(lock.Result(), FolderLock::State::Held);
+        // The pipe closes at the child's exec: from then on it holds only what exec let through.
+        int execed[2];
+        ASSERT_EQ(::pipe2(execed, O_CLOEXEC), 0);
+        sleeper = ::fork();
+        if (sleeper == 0) {
+            ::execl("/bin/sleep", "sleep", "60", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        ::close(execed[1]);
+        char ignored = 0;
+        EXPECT_EQ(::read(execed[0], &ignored, 1), 0);
+        ::close(execed[0]);
+        ASSERT_GT(sleeper, 0);
+    }
+    EXPECT_EQ(FolderHolder(folder).State(), FolderLock::State::Held) << "a child program inherited the lock";
+    ::kill(sleeper, SIGKILL);
+    int status = 0;
+    ::waitpid(sleeper, &status, 0);
 }
 
 } // namespace
