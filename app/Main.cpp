@@ -1,14 +1,11 @@
 // The program: the forms runtime, the control types, the cipher's message boxes, the splash, the
 // message loop. Everything else happens in the forms' handlers.
-#include "AppResources.h"
 #include "DefaultForms.h"
+#include "ProgramRuntime.h"
 
 #include <CipherNotifier.h>
 #include <DisplaySettings.h>
 #include <MsgBox.h>
-#include <QuBootProgres.h>
-#include <QuButton.h>
-#include <QuXPProgress.h>
 #include <Runtime.h>
 
 #include <QApplication>
@@ -19,10 +16,7 @@ int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     InitializeRuntime();
-    InitAppResources();
-    QuButton::Register();
-    QuXPProgress::Register();
-    QuBootProgres::Register();
+    InitProgramRuntime();
 
     SetCipherNotifier([](std::u16string_view text) {
         MsgBox(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));

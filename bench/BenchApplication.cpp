@@ -1,12 +1,9 @@
 #include "BenchApplication.h"
 
-#include "AppResources.h"
 #include "ModSystem.h"
+#include "ProgramRuntime.h"
 
 #include <MsgBox.h>
-#include <QuBootProgres.h>
-#include <QuButton.h>
-#include <QuXPProgress.h>
 #include <Runtime.h>
 #include <Screen.h>
 
@@ -32,10 +29,7 @@ void EnsureBenchApplication()
         static char* argv[] = {name, nullptr};
         static QApplication application(argc, argv);
         InitializeRuntime();
-        InitAppResources();
-        QuButton::Register();
-        QuXPProgress::Register();
-        QuBootProgres::Register();
+        InitProgramRuntime();
         // No box may wait for a person here.
         SetMsgBoxResponder([](const MessageBoxRequest& request) { return DefaultMsgBoxResult(request.Buttons); });
     }
