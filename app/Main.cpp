@@ -1,5 +1,5 @@
-// The program: the forms runtime, the control types, the cipher's message boxes, the splash, the
-// message loop. Everything else happens in the forms' handlers.
+// The program: the forms runtime with the program's control types and errors, the cipher's message boxes,
+// the splash, the message loop. Everything else happens in the forms' handlers.
 #include "DefaultForms.h"
 #include "ProgramRuntime.h"
 
