@@ -1,16 +1,13 @@
-// The program: the forms runtime, the control types, the cipher's message boxes, the splash, the
-// message loop. Everything else happens in the forms' handlers.
-#include "AppResources.h"
+// The program: the forms runtime with the program's control types and errors, the cipher's message boxes,
+// the splash, the message loop. Everything else happens in the forms' handlers.
 #include "DefaultForms.h"
+#include "ProgramRuntime.h"
 
 #include <App.h>
 #include <CipherNotifier.h>
 #include <DisplaySettings.h>
 #include <FolderLock.h>
 #include <MsgBox.h>
-#include <QuBootProgres.h>
-#include <QuButton.h>
-#include <QuXPProgress.h>
 #include <Runtime.h>
 
 #include <QApplication>
@@ -22,10 +19,7 @@ int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     InitializeRuntime();
-    InitAppResources();
-    QuButton::Register();
-    QuXPProgress::Register();
-    QuBootProgres::Register();
+    InitProgramRuntime();
 
     // One program per folder: a second one would generate its paper over the first one's, which
     // deletes the first candidate's answers and mixes the two exams. The lock lives as long as the

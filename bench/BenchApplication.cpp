@@ -1,14 +1,11 @@
 #include "BenchApplication.h"
 
-#include "AppResources.h"
 #include "BankBuilder.h"
 #include "BankSource.h"
 #include "ModSystem.h"
+#include "ProgramRuntime.h"
 
 #include <MsgBox.h>
-#include <QuBootProgres.h>
-#include <QuButton.h>
-#include <QuXPProgress.h>
 #include <Runtime.h>
 #include <Screen.h>
 
@@ -39,10 +36,7 @@ void EnsureBenchApplication()
         static char* argv[] = {name, nullptr};
         static QApplication application(argc, argv);
         InitializeRuntime();
-        InitAppResources();
-        QuButton::Register();
-        QuXPProgress::Register();
-        QuBootProgres::Register();
+        InitProgramRuntime();
         // No box may wait for a person here.
         SetMsgBoxResponder([](const MessageBoxRequest& request) { return DefaultMsgBoxResult(request.Buttons); });
     }

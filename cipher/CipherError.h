@@ -7,8 +7,8 @@
 // An error raised by the cipher, the digest or the stored-text conversions, carrying the error
 // number and text the callers expect (number 1 and a text starting "cRijndael." for illegal
 // sizes and arrays not based at 0, 6 for an overflow of the digest, the platform's numbers for
-// bad indices and file errors). The forms runtime turns it into a runtime error of the same
-// number and text. Texts are ASCII.
+// bad indices and file errors). The program's set-up has the forms runtime turn it into a runtime
+// error of the same number and text. Texts are ASCII.
 class CipherError : public std::runtime_error {
 public:
     CipherError(std::int32_t number, const std::string& text) : std::runtime_error(text), mNumber(number) {}

@@ -326,8 +326,11 @@ QString QuXPProgress::PercentText() const
     if (mScrolling == 2) {
         return QStringLiteral("正在生成试卷，请稍候...");
     }
-    // The product is taken in 64 bits, so values whose product leaves the 32-bit range still show.
-    const double percent = static_cast<double>(static_cast<std::int64_t>(mValue) * mMax) / 100.;
+    // The bar stores any value its host sets (a timer may keep counting past Max), but the text never
+    // leaves the bar's range. The product is taken in 64 bits, so values whose product leaves the
+    // 32-bit range still show.
+    const std::int32_t shown = std::clamp(mValue, std::min(mMin, mMax), std::max(mMin, mMax));
+    const double percent = static_cast<double>(static_cast<std::int64_t>(shown) * mMax) / 100.;
     QLocale locale = QLocale::system();
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
     return locale.toString(percent, 'g', 15) + QStringLiteral(" %");

@@ -41,7 +41,8 @@ public:
     // 0 segmented, 1 continuous, 2 busy.
     std::int32_t Scrolling() const noexcept { return mScrolling; }
     void SetScrolling(std::int32_t value) { mScrolling = value; }
-    // Setting ShowText or Value redraws; the other setters take effect at the next drawing.
+    // Setting ShowText or Value redraws; the other setters take effect at the next drawing. Value keeps
+    // whatever is set; the bar and its text show it limited to Min..Max.
     bool ShowText() const noexcept { return mShowText; }
     void SetShowText(bool value);
     std::int32_t Value() const noexcept { return mValue; }

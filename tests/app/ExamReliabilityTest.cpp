@@ -3,14 +3,12 @@
 // and in the wrong-answer practice of the next run.
 #include "ExamTestSupport.h"
 
-#include "AppResources.h"
 #include "DefaultForms.h"
 #include "ModSystem.h"
+#include "ProgramRuntime.h"
 
 #include <Label.h>
-#include <QuBootProgres.h>
 #include <QuButton.h>
-#include <QuXPProgress.h>
 #include <Runtime.h>
 #include <Screen.h>
 
@@ -40,10 +38,7 @@ TEST(ExamChildProcess, Run)
         GTEST_SKIP() << "runs only as the child process of the reliability test";
     }
     setenv("QKMEXAM_DIR", QFile::encodeName(folder).constData(), 1);
-    InitAppResources();
-    QuButton::Register();
-    QuXPProgress::Register();
-    QuBootProgres::Register();
+    InitProgramRuntime();
     gScreenWidth = Screen::Width();
     gScreenHeight = Screen::Height();
     gApplyType = QString::fromUtf16(TradeSheetMetal);

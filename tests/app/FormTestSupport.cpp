@@ -1,13 +1,10 @@
 #include "FormTestSupport.h"
 
-#include "AppResources.h"
 #include "DefaultForms.h"
 #include "ModSystem.h"
+#include "ProgramRuntime.h"
 
 #include <KeyCodes.h>
-#include <QuBootProgres.h>
-#include <QuButton.h>
-#include <QuXPProgress.h>
 #include <Runtime.h>
 #include <Screen.h>
 
@@ -23,14 +20,7 @@ namespace qkmtest {
 
 ProgramFixture::ProgramFixture()
 {
-    static const bool registered = [] {
-        InitAppResources();
-        QuButton::Register();
-        QuXPProgress::Register();
-        QuBootProgres::Register();
-        return true;
-    }();
-    (void)registered;
+    InitProgramRuntime();
     Form::DiscardAll();
     Forms::DestroyAll();
     ResetProgramEnded();

@@ -10,6 +10,7 @@
 #include "TestSupport.h"
 
 #include <CheckBox.h>
+#include <ClQuAK.h>
 #include <ComboBox.h>
 #include <KeyCodes.h>
 #include <Label.h>
@@ -486,6 +487,28 @@ TEST_F(MainMenu, AGenerationThatCannotMakeAPaperSaysWhyAndKeepsTheLastPaper)
     EXPECT_FALSE(Forms::FrmExam().IsLoaded());
     EXPECT_EQ(PaperRows(*this), 15);
     QFile file(FilePath(QStringLiteral("STheme.cfg")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), config);
+    file.close();
+
+    // An error the cipher raises in a handler while a paper is generated ends the program with the
+    // cipher's own number and text; the last paper stays.
+    main.Control<Timer>(QStringLiteral("Timer2")).Tick.Connect([] {
+        ClQuAK cipher;
+        cipher.SetCipherKey(ByteArray(32), 256, 100);
+    });
+    WhenShown(trades, [&] {
+        ClickControl(trades.Array<OptionButton>(QStringLiteral("OptSlcCX"), 0));
+        ClickControl(Button(trades, "CmdYes"));
+    });
+    ClickControl(Button(main, "CmdMnExam"));
+    ASSERT_TRUE(WaitUntil([] { return ProgramEnded(); }));
+    ASSERT_EQ(answers.Shown().size(), 2u);
+    EXPECT_EQ(answers.Shown()[1].Prompt,
+              QStringLiteral("运行时错误 '1':\n\ncRijndael.SetCipherKey - Illegal BlockBits Value"));
+    EXPECT_EQ(answers.Shown()[1].Title, QStringLiteral("QKMExam"));
+    EXPECT_FALSE(main.IsLoaded());
+    EXPECT_EQ(PaperRows(*this), 15);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), config);
 }

@@ -454,6 +454,21 @@ TEST(QuXPProgressText, ShowsTheValueNotTheFraction)
     // It is "37 %" drawn over the bar: the same as drawing that text onto the bar without text.
     EXPECT_EQ(Interior(shown), Interior(WithText(plain, QStringLiteral("37 %"))));
     EXPECT_NE(Interior(shown), Interior(WithText(plain, QStringLiteral("36 %"))));
+
+    // A host's timer that counts on past Max (or a value below Min) keeps its value, but the text stays
+    // within the range.
+    const struct {
+        int Value;
+        const char* Text;
+    } outside[] = {{271, "100 %"}, {-5, "1 %"}};
+    for (const auto& c : outside) {
+        bar.SetShowText(false);
+        bar.SetValue(c.Value);
+        const QImage bare = Surface(bar).copy();
+        bar.SetShowText(true);
+        EXPECT_EQ(bar.Value(), c.Value);
+        EXPECT_EQ(Interior(Surface(bar)), Interior(WithText(bare, QString::fromLatin1(c.Text)))) << c.Value;
+    }
 }
 
 TEST(QuXPProgressText, BusyTextWhateverTheValue)
