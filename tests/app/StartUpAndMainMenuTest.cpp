@@ -147,7 +147,16 @@ TEST_F(StartUp, TheSplashRunsItsStepsHalfASecondApartAndHandsOverToTheMainMenu)
     EXPECT_EQ(main.Control<Label>(QStringLiteral("Label8")).Caption(), gDealerLine);
     EXPECT_FALSE(main.Control<Label>(QStringLiteral("Label8")).Visible());
     EXPECT_EQ(main.Array<Label>(QStringLiteral("LabStInfo"), 2).Caption(), QStringLiteral("无"));
-    SaveFormPng(main, QStringLiteral("FrmMain-idle"));
+    const QImage idle = SaveFormPng(main, QStringLiteral("FrmMain-idle"));
+    // The card's last line has white card below it before the card's border.
+    const auto& lastLine = main.Array<Label>(QStringLiteral("LabStInfo"), 3);
+    const int lineLeft = (panel.Left() + lastLine.Left()) / 15;
+    const int lineBottom = (panel.Top() + lastLine.Top() + lastLine.Height()) / 15;
+    for (int y = lineBottom; y < lineBottom + 4; ++y) {
+        for (int x = lineLeft; x < lineLeft + lastLine.Width() / 15; ++x) {
+            ASSERT_EQ(idle.pixel(x, y), qRgb(255, 255, 255)) << x << ", " << y;
+        }
+    }
     EXPECT_TRUE(qkmtest::TakeUnexpectedBoxes().empty());
 }
 
