@@ -301,13 +301,15 @@ void UserControl::PaintWindow(QWidget* window)
 
 void UserControl::Refresh()
 {
-    mPaintPending = true;
-    if (QWidget* window = hWnd(); window != nullptr && window->isVisible()) {
-        window->repaint();
-    } else {
-        EnsureImage();
-        mPaintPending = false;
-        UserControl_Paint();
+    // Paint runs now, into the surface, as it would on a window of the control's own; the screen
+    // takes the surface at the next pass of the event loop. A synchronous repaint would flush the
+    // whole top-level window, and with it what other controls changed earlier in the same handler:
+    // a label's new answer reached the screen before the handler had stored it.
+    EnsureImage();
+    mPaintPending = false;
+    UserControl_Paint();
+    if (QWidget* window = hWnd()) {
+        window->update();
     }
 }
 

@@ -80,7 +80,8 @@ public:
     const QFont& Font() const noexcept { return mFont; }
     void SetFont(const QFont& font);
 
-    // Repaints now: runs Paint, then shows the surface.
+    // Runs Paint now; the window shows the surface at the next pass of the event loop, together
+    // with every other control's changes, never ahead of them.
     void Refresh() override;
 
     AmbientProperties Ambient() const;

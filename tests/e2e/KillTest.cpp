@@ -300,8 +300,17 @@ TEST_P(KillAtRandom, TheBankAndThePaperSurvive)
             const std::vector<PaperRow> paper = bank.Paper();
             lastPaper = paper.empty() ? QString() : paper.front().ExamPaperID;
         }
-        std::printf("%s: %s, %zu answers shown\n", label.c_str(),
-                    lastPaper == before ? "the earlier paper stands" : "a new paper stands", answers.Shown.size());
+        // When the last action would have shown nothing new, the kill followed the last answer seen at
+        // once, not the delay the label names: said here, so that a failure is read against the right moment.
+        std::string pending;
+        if (phase == Phase::Answering) {
+            pending = answers.PendingPlace > 0
+                          ? ", the last at place " + std::to_string(answers.PendingPlace) + " not awaited"
+                          : ", none pending: killed at once after the last one shown";
+        }
+        std::printf("%s: %s, %zu answers shown%s\n", label.c_str(),
+                    lastPaper == before ? "the earlier paper stands" : "a new paper stands", answers.Shown.size(),
+                    pending.c_str());
         VerifyAfterKill(session, answers, label, phase == Phase::Generation);
         if (HasFatalFailure()) {
             return;

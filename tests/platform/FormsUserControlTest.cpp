@@ -4,6 +4,7 @@
 #include <DesignData.h>
 #include <Form.h>
 #include <KeyCodes.h>
+#include <Label.h>
 #include <PictureBox.h>
 #include <PropertyBag.h>
 #include <Runtime.h>
@@ -71,6 +72,20 @@ public:
     void UserControl_Terminate() override { Log << QStringLiteral("Terminate"); }
     ~ProbeControl() override { ++Destroyed; }
     static inline int Destroyed = 0;
+};
+
+// Counts the paint events a window receives.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* window) { window->installEventFilter(this); }
+    int Count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        Count += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
 };
 
 const bool kRegistered = [] {
@@ -146,6 +161,12 @@ public:
         Top = 1500
         Width = 900
         Height = 300
+    End
+    Begin Label LabNote
+        Left = 2000
+        Top = 300
+        Width = 1500
+        Height = 255
     End
 End
 )"),
@@ -246,6 +267,20 @@ TEST(FormsUserControl, HostRunsTheLifeOfTheControlInOrder)
     // What Paint drew is what the window shows.
     const QImage shown = probe.hWnd()->grab().toImage();
     EXPECT_EQ(shown.pixelColor(5, 5), QColor(10, 20, 30));
+
+    // Refresh paints the control at once but puts nothing of the window on the screen: a label the
+    // same handler changed before stays as it was until the event loop runs, since the handler may
+    // still have to store what the label is about to show.
+    auto& note = form.Control<Label>(QStringLiteral("LabNote"));
+    PaintCounter notePaints(note.hWnd());
+    probe.Log.clear();
+    note.SetCaption(QStringLiteral("已答"));
+    probe.Refresh();
+    EXPECT_EQ(probe.Log, QStringList{QStringLiteral("Paint")});
+    EXPECT_EQ(notePaints.Count, 0) << "the label reached the screen inside the handler";
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    EXPECT_GT(notePaints.Count, 0);
 
     form.Unload();
     QCoreApplication::processEvents();
