@@ -591,10 +591,8 @@ void FrmExam::LabAnserd_Click(int index)
             }
         }
     }
-    // Stored before the mark: a changed mark repaints at once, the answer with it, and a program
-    // killed between the two would lose an answer the candidate saw.
-    SaveAnswer();
     MarkAnswered();
+    SaveAnswer();
 }
 
 void FrmExam::LabAnserd_MouseDown(int, int, int, float, float)
@@ -789,8 +787,8 @@ void FrmExam::CmdDelSAsw_Click()
     if (!answer.isEmpty()) {
         labStAswS.SetCaption(answer.left(answer.size() - 1));
     }
-    SaveAnswer(); // before the mark, as in LabAnserd_Click
     MarkAnswered();
+    SaveAnswer();
 }
 
 void FrmExam::Form_KeyDown(int& keyCode, int&)
