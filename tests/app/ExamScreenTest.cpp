@@ -28,9 +28,8 @@ namespace {
 using namespace ModSystem;
 using namespace qkmtest;
 
-// Each paint of the answer label where the bank did not hold what it showed. A mark that changes
-// repaints at once, and a program killed between a painted answer and its storing loses an answer
-// the candidate saw.
+// Each paint of the answer label where the bank did not hold what it showed: a program killed
+// between a painted answer and its storing loses an answer the candidate saw.
 class AnswerPaintedUnstored : public QObject {
 public:
     AnswerPaintedUnstored(Label& label, const BankFixture& bank, int examId)
