@@ -2,9 +2,11 @@
 
 #include "BankBuilder.h"
 #include "BankSource.h"
+#include "DefaultForms.h"
 #include "ModSystem.h"
 #include "ProgramRuntime.h"
 
+#include <Form.h>
 #include <MsgBox.h>
 #include <Runtime.h>
 #include <Screen.h>
@@ -15,7 +17,16 @@
 #include <QTemporaryDir>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
+
+namespace {
+
+// Deleted by EndBenchApplication while Qt's own globals still live; a static application object
+// would be destroyed after some of them, with windows the benchmarks left to it.
+std::unique_ptr<QApplication> gApplication;
+
+} // namespace
 
 void EnsureBenchApplication()
 {
@@ -34,7 +45,7 @@ void EnsureBenchApplication()
         static int argc = 1;
         static char name[] = "qkm_bench";
         static char* argv[] = {name, nullptr};
-        static QApplication application(argc, argv);
+        gApplication = std::make_unique<QApplication>(argc, argv);
         InitializeRuntime();
         InitProgramRuntime();
         // No box may wait for a person here.
@@ -42,6 +53,20 @@ void EnsureBenchApplication()
     }
     ModSystem::gScreenWidth = Screen::Width();
     ModSystem::gScreenHeight = Screen::Height();
+}
+
+void EndBenchApplication()
+{
+    if (!gApplication) {
+        return;
+    }
+    Form::DiscardAll();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    Forms::DestroyAll();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ResetProgramEnded();
+    ModSystem::gConn.reset();
+    gApplication.reset();
 }
 
 void UseDemoFolder()

@@ -7,5 +7,9 @@
 // size on DISPLAY) the benchmarks run on X instead.
 void EnsureBenchApplication();
 
+// Unloads every form, destroys the default instances, closes the shared connection and deletes the
+// application object, when one was made; main calls it before it returns.
+void EndBenchApplication();
+
 // Points the program folder at one holding the demo bank, built once per run.
 void UseDemoFolder();

@@ -4,6 +4,7 @@
 // that variable once, when libcrypto is loaded, before main: setting it inside a running process
 // changes nothing, so a fresh process is the sound way to measure its table-driven AES beside the
 // hardware one in one run. At the end it prints the comparisons that the benchmarks registered.
+#include "BenchApplication.h"
 #include "BenchSupport.h"
 
 #include <benchmark/benchmark.h>
@@ -156,6 +157,7 @@ int main(int argc, char** argv)
     RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    EndBenchApplication();
 
     if (const char* resultsName = std::getenv(kChildResultsVariable)) {
         std::ofstream out(resultsName);

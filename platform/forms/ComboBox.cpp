@@ -1,5 +1,6 @@
 #include "ComboBox.h"
 
+#include "ComboBoxStyle.h"
 #include "ControlHost.h"
 
 #include <RuntimeError.h>
@@ -10,6 +11,7 @@
 QWidget* ComboBox::CreateWidget(QWidget* parentWindow)
 {
     auto* box = new QComboBox(parentWindow);
+    box->setStyle(ComboBoxStyle::Instance());
     WatchEvents(box);
     QObject::connect(box, &QComboBox::currentIndexChanged, box, [box](int index) {
         auto* combo = dynamic_cast<ComboBox*>(ControlFromWindow(box));

@@ -4,6 +4,8 @@
 // ends the program; one process at a time holds the program folder.
 #include "MsgBoxAnswers.h"
 
+#include <ComboBox.h>
+#include <ComboBoxStyle.h>
 #include <DesignData.h>
 #include <FolderLock.h>
 #include <Form.h>
@@ -175,7 +177,9 @@ TEST_F(FormsLifecycle, FieldsSurviveUnloadAndLoadBuildsFreshControls)
 }
 
 // A station loads and unloads its forms all day: each round must leave no window, no widget and
-// nothing the style cached for the destroyed controls (a combo box's pixmaps, keyed by its palette).
+// nothing the style cached for the destroyed controls (a combo box's pixmaps, keyed by its palette),
+// and a fresh combo box must draw under the names its predecessor drew under: the pixmap cache
+// forgets the pixmaps when it is emptied but keeps every name.
 TEST_F(FormsLifecycle, ARoundOfLoadShowUnloadLeavesNothingOfTheFormBehind)
 {
     CounterForm menu;
@@ -198,10 +202,20 @@ TEST_F(FormsLifecycle, ARoundOfLoadShowUnloadLeavesNothingOfTheFormBehind)
     QPixmap cached(16, 16);
     cached.fill(Qt::red);
     const QString key = QStringLiteral("drawn while the chooser was up");
+    std::optional<qint64> drawnWith;
+    std::optional<qint64> ownPalette;
     for (int round = 1; round <= 3; ++round) {
         chooser.Show();
         QCoreApplication::processEvents();
         EXPECT_GT(QApplication::allWidgets().size(), widgets);
+        auto* combo = chooser.Control<ComboBox>(QStringLiteral("Comb")).hWnd();
+        ASSERT_NE(combo, nullptr);
+        ASSERT_EQ(combo->style(), ComboBoxStyle::Instance()) << "round " << round;
+        const qint64 shared = ComboBoxStyle::Instance()->SharedPalette(combo->palette()).cacheKey();
+        EXPECT_EQ(drawnWith.value_or(shared), shared) << "round " << round;
+        EXPECT_NE(ownPalette, combo->palette().cacheKey()) << "round " << round;
+        drawnWith = shared;
+        ownPalette = combo->palette().cacheKey();
         ASSERT_TRUE(QPixmapCache::insert(key, cached));
         EXPECT_TRUE(chooser.Unload());
         settle();
